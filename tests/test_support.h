@@ -1,0 +1,57 @@
+#pragma once
+// Helpers shared by the tests: running code that may end the process in a
+// child and capturing what it printed, and temporary working directories.
+
+#include <functional>
+#include <string>
+
+namespace segdur::testing_support {
+
+// What a child process printed and how it ended.
+struct ChildResult {
+  int exit_status = -1;  // exit code, or -1 when the child was killed by a signal
+  std::string out;       // everything written to standard output
+  std::string err;       // everything written to standard error
+};
+
+// Runs `body` in a forked child with standard output and standard error
+// captured. A body that returns ends the child with status 0.
+ChildResult run_in_child(const std::function<void()>& body);
+
+// Runs `body` in the current process and returns what it wrote to standard output.
+std::string capture_stdout(const std::function<void()>& body);
+
+// A fresh empty directory under the system's temporary directory, removed
+// with its contents when the object is destroyed.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string file(const std::string& name) const;
+  // Writes `contents` to file(name) and returns that path.
+  std::string write(const std::string& name, const std::string& contents) const;
+  // The whole contents of file(name); empty when it does not exist.
+  std::string read(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Makes `dir` the working directory for the object's lifetime.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::string& dir);
+  ~ScopedWorkingDirectory();
+  ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+  ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+}  // namespace segdur::testing_support

@@ -1,0 +1,42 @@
+#pragma once
+// Reader of one labelled file: a header up to the first '#', then triples of
+// end time (seconds), colour number and one-character label.
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace segdur {
+
+// Turns one labelled file into its label string and its segment durations.
+// After read: labels and durations have the same length (at least 3), the
+// label at index 1 is not 'Z', the last label is 'Z', no duration is negative.
+class LabeledFile {
+ public:
+  explicit LabeledFile(float sample_rate);
+  ~LabeledFile() = default;
+
+  // Reads and trims the file at `path`. Decreasing end times, a file that
+  // cannot be opened, a file without '#' or without a label other than 'Z'
+  // at index 1 or above print a message and end the run (status 1).
+  void read(const char* path);
+  // A copy of the label string.
+  std::string get_labels() const;
+  // A copy of the durations in seconds; element k belongs to label k.
+  std::vector<float> get_durations() const;
+  // Closes the file; on a file that is not open only the stream's fail state is set.
+  void close();
+
+ private:
+  void open(const char* path);
+  void find_start();
+  void trim();
+
+  float sample_rate;
+  std::ifstream file;
+  std::string labels;
+  std::vector<float> durations;
+  int start = 0;
+};
+
+}  // namespace segdur

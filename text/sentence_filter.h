@@ -1,0 +1,58 @@
+#pragma once
+// Sorts the sentences of a running text into a fine set (every character in
+// the alphabet) and a faulty set, in normalised form, and writes the sets.
+
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace segdur {
+
+// Every member that opens a file ends the run (status 1) when it cannot.
+// The sets keep duplicates, ordered byte by byte as unsigned values.
+class SentenceFilter {
+ public:
+  void open_text_file(const char* path);
+  // Creates or truncates the file for the fine set.
+  void open_fine_file(const char* path);
+  void open_faulty_file(const char* path);
+  void open_set_file(const char* path);
+  // Opens `stream` for writing at `path`; uses no field.
+  void open_output_or_die(const char* path, std::ofstream& stream);
+
+  // Reads the text file to its end, sentence by sentence (up to ! . ?),
+  // skipping white space; text after the last end mark is dropped.
+  void split_text();
+  // Analyses the sentence in `mode`; with "do" normalises it; stores the text.
+  void add_fine_sentence(std::string sentence, std::string mode);
+  // Normalises the sentence without analysing it and stores it.
+  void add_faulty_sentence(std::string sentence);
+  // Reports both sizes and writes both sets, one sentence per line.
+  void write_sets();
+  // Reports the fine set's size and writes it.
+  void write_fine_set();
+  // Writes `sentences` to a new file at `path`, one per line.
+  void write_set_to_file(const char* path, std::multiset<std::string> sentences);
+  // Adds every white-space separated token of the file to the fine set.
+  void read_sentence_set(const char* path);
+
+  std::multiset<std::string> get_sentence_set() const;
+  bool get_last_valid() const;
+  int get_last_word_count() const;
+  // A copy of `text` with every `from` replaced by `to`.
+  std::string replace_char_in_string(std::string text, char from, char to) const;
+
+ private:
+  // std::string compares through char_traits<char>, byte by byte as unsigned
+  // values, so the plain multiset already has the order the files need.
+  std::ifstream set_file;
+  std::ifstream text_file;
+  std::ofstream fine_file;
+  std::ofstream faulty_file;
+  std::multiset<std::string> fine_set;
+  std::multiset<std::string> faulty_set;
+  bool last_valid = false;
+  int last_word_count = 0;
+};
+
+}  // namespace segdur
