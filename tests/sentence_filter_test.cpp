@@ -100,8 +100,25 @@ TEST(SentenceFilterAdd, TextsEndingInTheirMarkAreStoredNormalised) {
   filter.add_fine_sentence("alZ", "do");
   filter.add_fine_sentence("ZbenZgeldim.", "do");
   EXPECT_EQ(filter.get_sentence_set(), (Set{"ZalZ", "ZbenZgeldim.Z"}));
-  // Outside what the analysis accepts: the sentence is invalid.
+  // Outside what the analysis accepts: the sentence is invalid, and the end
+  // mark ends its last word.
   EXPECT_FALSE(filter.get_last_valid());
+  EXPECT_EQ(filter.get_last_word_count(), 2);
+
+  TempDir dir;
+  EXPECT_EQ(split(filter, dir, "ev.Zbir,ZikiZuc!"), "");
+  EXPECT_FALSE(filter.get_last_valid());
+  EXPECT_EQ(filter.get_last_word_count(), 3);
+  EXPECT_EQ(filter.get_sentence_set(), (Set{"ZalZ", "ZbenZgeldim.Z", "Zbir,ZikiZuc!Z", "Zev.Z"}));
+}
+
+TEST(SentenceFilterAdd, SentencesWithoutWordsAreStoredAndInvalid) {
+  TempDir dir;
+  SentenceFilter filter;
+  split(filter, dir, "..Z?,!'.");  // the analysis reports the texts it refuses
+  EXPECT_EQ(filter.get_sentence_set(), (Set{",Z!Z", ".Z", ".Z", "?Z", "Z'.Z"}));
+  EXPECT_FALSE(filter.get_last_valid());
+  EXPECT_EQ(filter.get_last_word_count(), 0);
 }
 
 TEST(SentenceFilterAdd, SetsOrderBytesAsUnsignedValues) {
