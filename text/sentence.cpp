@@ -1,5 +1,6 @@
 #include "text/sentence.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "text/fatal.h"
@@ -123,10 +124,14 @@ void Sentence::find_in_word_positions() {
     const unsigned b = w == 0 ? 0u : static_cast<unsigned>(word_ends[w - 1]);
     const unsigned e = static_cast<unsigned>(word_ends[w]);
 
+    // syllable_starts ascends: only the entries between b and e are visited,
+    // so a text of many words costs linear time, not quadratic.
     std::vector<unsigned> inner;
-    for (int start : syllable_starts) {
-      const unsigned s = static_cast<unsigned>(start);
-      if (b < s && s < e && is_letter_char(text[s])) inner.push_back(s);
+    auto start = std::upper_bound(syllable_starts.begin(), syllable_starts.end(), b,
+                                  [](unsigned value, int s) { return value < static_cast<unsigned>(s); });
+    for (; start != syllable_starts.end() && static_cast<unsigned>(*start) < e; ++start) {
+      const unsigned s = static_cast<unsigned>(*start);
+      if (is_letter_char(text[s])) inner.push_back(s);
     }
     syllable_number = 1 + static_cast<int>(inner.size());
 

@@ -149,12 +149,20 @@ void Sentence::make_syllable_letter_vectors() {
   syllable_pattern.push_back(first_type);
 
   const std::size_t syllables = syllable_types.size();
+  // The open test of each syllable end (syllable_is_open), found in one
+  // forward pass: the ends ascend, so a text of many syllables without a
+  // letter costs linear time rather than a scan back per syllable.
+  std::size_t last_letter = std::string::npos;
+  std::size_t scanned = 0;
   for (std::size_t k = 0; k < syllables && k + 1 < syllable_starts.size(); ++k) {
     const std::size_t a = static_cast<std::size_t>(syllable_starts[k]);
     // A syllable that runs past the text (no final 'Z') ends at its last position.
     const std::size_t b = std::min(static_cast<std::size_t>(syllable_starts[k + 1]), length - 1);
-    if (k == 0 && last_letter_at_or_before(text, b) == std::string::npos) valid = false;
-    const int flag = syllable_is_open(static_cast<unsigned>(b));
+    for (; scanned <= b; ++scanned) {
+      if (is_ascii_letter_not_separator(text[scanned])) last_letter = scanned;
+    }
+    if (k == 0 && last_letter == std::string::npos) valid = false;
+    const int flag = last_letter == std::string::npos ? 0 : is_vowel_code(text[last_letter]);
     for (std::size_t i = a; i < b; ++i) {
       open_syllable.push_back(flag);
       syllable_pattern.push_back(syllable_types[k]);
