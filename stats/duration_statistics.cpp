@@ -45,21 +45,23 @@ void DurationStatistics::load(std::string new_text, std::vector<float> new_durat
     fatal("\n in DurationStatistics::load, fewer durations than characters \n");
   }
   Sentence analysed(new_text, "do");
+  std::vector<place_info_struct> codes = analysed.get_place_info();
+  std::vector<int> open_flags = analysed.get_open_syllable_flags();
+  std::vector<int> word_syllables = analysed.get_syllables_in_word();
+  std::vector<int> word_positions = analysed.get_in_word_positions();
   const std::size_t length = new_text.size();
-  if (!analysed.is_valid() || analysed.get_text() != new_text ||
-      analysed.get_place_info().size() != length ||
-      analysed.get_open_syllable_flags().size() != length ||
-      analysed.get_syllables_in_word().size() != length ||
-      analysed.get_in_word_positions().size() != length) {
+  if (!analysed.is_valid() || analysed.get_text() != new_text || codes.size() != length ||
+      open_flags.size() != length || word_syllables.size() != length ||
+      word_positions.size() != length) {
     fatal("\n in DurationStatistics::load, the sentence analysis rejected the text \n");
   }
 
   text = std::move(new_text);
-  sentence = analysed;
-  place_info = sentence.get_place_info();
-  open_syllable = sentence.get_open_syllable_flags();
-  syllables_in_word = sentence.get_syllables_in_word();
-  in_word_position = sentence.get_in_word_positions();
+  sentence = std::move(analysed);
+  place_info = std::move(codes);
+  open_syllable = std::move(open_flags);
+  syllables_in_word = std::move(word_syllables);
+  in_word_position = std::move(word_positions);
 
   selected.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
