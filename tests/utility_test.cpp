@@ -37,14 +37,11 @@ TEST(UtilityWriters, OneValuePerLineInTheStreamsDefaultFormat) {
 TEST(UtilityWriters, NothingToWriteTruncatesToAnEmptyFile) {
   TempDir dir;
   const int ints[] = {1};
-  const float floats[] = {1.0f};
-  for (const char* name : {"a", "b", "c", "d", "e"}) dir.write(name, "old contents\n");
+  for (const char* name : {"a", "b", "c"}) dir.write(name, "old contents\n");
   write_int_array_to_file(ints, 0, dir.file("a").c_str());
-  write_float_array_to_file(floats, 0, dir.file("b").c_str());
-  write_int_vector_to_file({}, dir.file("c").c_str());
-  write_float_vector_to_file({}, dir.file("d").c_str());
-  write_int_array_to_file(ints, -2, dir.file("e").c_str());
-  for (const char* name : {"a", "b", "c", "d", "e"}) EXPECT_EQ(dir.read(name), "") << name;
+  write_int_array_to_file(ints, -2, dir.file("b").c_str());
+  write_float_vector_to_file({}, dir.file("c").c_str());
+  for (const char* name : {"a", "b", "c"}) EXPECT_EQ(dir.read(name), "") << name;
 }
 
 TEST(UtilityWriters, AFileThatCannotBeOpenedEndsTheRun) {
@@ -73,17 +70,12 @@ TEST(UtilityReader, ReadsIntegersUpToTheFirstTextThatIsNotOne) {
   EXPECT_EQ(r.err, "Could not open file " + missing + " to read\n");
 }
 
-TEST(UtilityDecimalPoints, OneWordPerLineWithCommasForPoints) {
+TEST(UtilityDecimalPoints, OneWordPerLineWithCommasForPointsAndNotgivenPutsAPInFront) {
   TempDir dir;
   std::string in = dir.write("in.txt", "a 1.5\n\n  2.25.1\t\n");
   convert_decimal_points(in.c_str(), dir.file("out.txt").c_str());
   EXPECT_EQ(dir.read("out.txt"), "a\n1,5\n2,25,1\n");
-  convert_decimal_points(dir.write("empty.txt", "").c_str(), dir.file("out2.txt").c_str());
-  EXPECT_EQ(dir.read("out2.txt"), "");
-}
 
-TEST(UtilityDecimalPoints, NotgivenPutsAPInFrontOfTheWholeInputPath) {
-  TempDir dir;
   ScopedWorkingDirectory cwd(dir.path());
   dir.write("dir/f.txt", "0.5\n");
   dir.write("Pdir/.keep", "");
