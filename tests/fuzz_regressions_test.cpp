@@ -3,16 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "text/labeled_file.h"
 #include "text/sentence.h"
 
 namespace segdur {
 namespace {
 
 using testing_support::capture_stdout;
+using testing_support::ChildResult;
+using testing_support::run_in_child;
+using testing_support::TempDir;
 
 std::string repeat(const std::string& unit, int times) {
   std::string text;
@@ -68,6 +73,21 @@ TEST(FuzzRegressions, LongTextKeepsInWordPlacesOfLateWords) {
   EXPECT_EQ(syllables[last], 3);
   EXPECT_EQ(std::vector<int>(in_word.end() - 14, in_word.end() - 8), (std::vector<int>{0, 0, 2, 2, 2, 4}));
   EXPECT_EQ(syllables[last - 2], 2);
+}
+
+// A directory opens as an input stream without error and then reads as an
+// empty file; given as a labelled file it is refused like a missing one.
+TEST(FuzzRegressions, DirectoryGivenAsLabeledFileCannotBeOpened) {
+  TempDir dir;
+  const std::string path = dir.file("corpus");
+  std::filesystem::create_directory(path);
+  const ChildResult r = run_in_child([&] {
+    LabeledFile file(16000.0f);
+    file.read(path.c_str());
+  });
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Could not open file " + path + " to read\n");
 }
 
 }  // namespace

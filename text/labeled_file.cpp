@@ -1,6 +1,8 @@
 #include "text/labeled_file.h"
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "text/fatal.h"
 #include "text/limits.h"
@@ -10,7 +12,11 @@ namespace segdur {
 LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {}
 
 void LabeledFile::open(const char* path) {
-  if (path == nullptr || file.is_open()) fatal_open_read(path);
+  // A directory opens as a stream but reads as nothing; it is no labelled file.
+  std::error_code ignored;
+  if (path == nullptr || file.is_open() || std::filesystem::is_directory(path, ignored)) {
+    fatal_open_read(path);
+  }
   file.open(path);
   if (!file.is_open()) fatal_open_read(path);
 }
