@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
 #include "text/labeled_file.h"
 #include "text/sentence.h"
+#include "text/sentence_filter.h"
 
 namespace segdur {
 namespace {
@@ -76,18 +78,23 @@ TEST(FuzzRegressions, LongTextKeepsInWordPlacesOfLateWords) {
 }
 
 // A directory opens as an input stream without error and then reads as an
-// empty file; given as a labelled file it is refused like a missing one.
-TEST(FuzzRegressions, DirectoryGivenAsLabeledFileCannotBeOpened) {
+// empty file; given as a labelled file, or as the sentence filter's text or
+// set file, it is refused like a missing one.
+TEST(FuzzRegressions, DirectoryGivenAsInputFileCannotBeOpened) {
   TempDir dir;
   const std::string path = dir.file("corpus");
   std::filesystem::create_directory(path);
-  const ChildResult r = run_in_child([&] {
-    LabeledFile file(16000.0f);
-    file.read(path.c_str());
-  });
-  EXPECT_EQ(r.exit_status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Could not open file " + path + " to read\n");
+  const std::vector<std::function<void()>> readers = {
+      [&] { LabeledFile(16000.0f).read(path.c_str()); },
+      [&] { SentenceFilter().open_text_file(path.c_str()); },
+      [&] { SentenceFilter().read_sentence_set(path.c_str()); },
+  };
+  for (const auto& read : readers) {
+    const ChildResult r = run_in_child(read);
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Could not open file " + path + " to read\n");
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "text/sentence_filter.h"
 
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "text/fatal.h"
 #include "text/letter.h"
@@ -16,9 +18,12 @@ const char* const kAnalyseMode = "do";
 // The mode in which a sentence is stored without analysis.
 const char* const kKeepMode = "dont";
 
-// Opens `stream` on `path` in text mode; a stream that is already open, or
-// any other failure, ends the run with the message for reading.
+// Opens `stream` on `path` in text mode; a stream that is already open, a
+// directory (which opens but reads as nothing), or any other failure, ends
+// the run with the message for reading.
 void open_input_or_die(const char* path, std::ifstream& stream) {
+  std::error_code ignored;
+  if (path != nullptr && std::filesystem::is_directory(path, ignored)) fatal_open_read(path);
   stream.open(path ? path : "", std::ios::in);
   if (stream.fail()) fatal_open_read(path);
 }
