@@ -1,5 +1,6 @@
 #include "model/context_cell.h"
 
+#include "model/table_values.h"
 #include "text/fatal.h"
 
 namespace segdur {
@@ -7,6 +8,11 @@ namespace segdur {
 bool CellContext::in_table() const {
   return pos >= 0 && pos < kSentencePositions && words >= 1 && words <= kWordClasses &&
          syll >= 1 && syll <= kSyllableClasses;
+}
+
+void divide_cells(duration_cells& cells) {
+  duration_cell_struct* cell = &cells[0][0][0][0];
+  for (int k = 0; k < kCellCount; ++k) cell[k].duration = mean_of(cell[k].duration, cell[k].count);
 }
 
 CellContext cell_context(const place_info_struct& place) {

@@ -43,6 +43,9 @@ struct CellContext {
   bool in_table() const;
 };
 
+// Turns every cell's sum into its mean (no value in a cell without tokens).
+void divide_cells(duration_cells& cells);
+
 // The clamped context of `place` (fields in_sentence_position, word_number,
 // syllable_number).
 CellContext cell_context(const place_info_struct& place);

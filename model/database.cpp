@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "model/record_totals.h"
+
 namespace segdur {
 
 void triphone_struct::init() {
@@ -58,12 +60,7 @@ void Database::train(SentenceVectors sentence) {
 
 void Database::update_database(int index, float duration, place_info_struct place) {
   triphone_struct& r = record(index);
-  r.mean_duration += duration;
-  r.count += 1;
-  CellContext at = checked_training_context(place);
-  duration_cell_struct& cell = r.cells[at.pos][at.words - 1][kTrainedLevel][at.syll - 1];
-  cell.duration += duration;
-  cell.count += 1;
+  CellContext at = add_training_token(r, duration, place);
   r.syllable_duration[at.syll - 1] += duration;
   r.syllable_count[at.syll - 1] += 1;
 }
@@ -72,12 +69,6 @@ namespace {
 
 // Every cell of `cells` in storage order (syll fastest, then level, words, pos).
 duration_cell_struct* cell_begin(duration_cells& cells) { return &cells[0][0][0][0]; }
-
-// Turns every cell's sum into its mean.
-void divide_cells(duration_cells& cells) {
-  duration_cell_struct* cell = cell_begin(cells);
-  for (int k = 0; k < kCellCount; ++k) cell[k].duration = mean_of(cell[k].duration, cell[k].count);
-}
 
 }  // namespace
 
@@ -100,17 +91,8 @@ void Database::compute_means() {
   }
   for (triphone_struct& aggregate : vowel_aggregate) divide_cells(aggregate.cells);
   for (triphone_struct& aggregate : consonant_aggregate) divide_cells(aggregate.cells);
-  for (const triphone_struct& r : get_records()) {
-    if (!is_set(r.mean_duration)) continue;
-    CentreLetter letter = classify_centre_letter(r.name[kNameCentreCopy]);
-    if (letter.kind == CentreLetter::kVowel) {
-      mean_duration_vowel[letter.code] += static_cast<float>(r.count) * r.mean_duration;
-      train_count_vowel[letter.code] += r.count;
-    } else if (letter.kind == CentreLetter::kConsonant) {
-      mean_duration_consonant[letter.code] += static_cast<float>(r.count) * r.mean_duration;
-      train_count_consonant[letter.code] += r.count;
-    }
-  }
+  add_letter_durations(get_records(), mean_duration_vowel, train_count_vowel,
+                       mean_duration_consonant, train_count_consonant);
   int vowel_tokens = 0;
   int consonant_tokens = 0;
   mean_duration_vowels =

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <iostream>
 
+#include "model/record_totals.h"
+
 namespace segdur {
 
 namespace {
@@ -71,17 +73,11 @@ void Database::evaluate(int index, float actual, place_info_struct place) {
     estimate = from_record;
   } else if (is_set(from_letter_cell) && model_type != kPureBackoffModel) {
     estimate = from_letter_cell;
-  } else if (letter.kind == CentreLetter::kVowel && is_set(mean_duration_vowel[letter.code])) {
-    estimate = mean_duration_vowel[letter.code];
-  } else if (letter.kind == CentreLetter::kConsonant &&
-             is_set(mean_duration_consonant[letter.code])) {
-    estimate = mean_duration_consonant[letter.code];
+  } else {
+    estimate = letter_mean_estimate(letter, mean_duration_vowel, mean_duration_consonant);
   }
   float error = std::fabs(actual - estimate);
-  if (is_set(estimate)) {
-    r.mean_error += error;
-    r.error_count += 1;
-  }
+  add_record_error(r, estimate, error);
   if (!is_set(actual)) return;
   float relative = error / actual;
   errors_all.push_back(error);
@@ -99,7 +95,7 @@ void Database::evaluate(int index, float actual, place_info_struct place) {
 }
 
 void Database::finalize_statistics() {
-  for (triphone_struct& r : all_records()) r.mean_error = mean_of(r.mean_error, r.error_count);
+  divide_record_errors(all_records());
   int vowel_tokens = 0;
   int consonant_tokens = 0;
   rel_error_vowels = per_letter_means(rel_error_vowel, test_count_vowel, kVowelCount, &vowel_tokens);

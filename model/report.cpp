@@ -9,9 +9,6 @@ namespace segdur {
 
 namespace {
 
-constexpr float kMilliseconds = 1000;
-constexpr float kPercent = 100;
-
 // One row: `text`, then `value` and a line end (flushed).
 void write_row(std::ostream& out, const char* text, float value) {
   out << text;

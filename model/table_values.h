@@ -8,6 +8,10 @@
 
 namespace segdur {
 
+// Report scales: seconds to milliseconds, ratios to percent.
+constexpr float kMilliseconds = 1000;
+constexpr float kPercent = 100;
+
 // A value counts as set only when it is a number other than zero; zero and a
 // value without data (not a number) are both "no value".
 bool is_set(float value);
