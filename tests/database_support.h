@@ -37,9 +37,11 @@ inline std::string list_of(const std::vector<std::string>& keys) {
   return text;
 }
 
-// A table read from a list of `keys` written into `dir`; the size line is swallowed.
-inline void read_keys(Database& db, const TempDir& dir, const std::vector<std::string>& keys,
-                      int max_entries = 8000) {
+// A table (of either edition) read from a list of `keys` written into `dir`;
+// the size line is swallowed.
+template <class Table>
+void read_keys(Table& db, const TempDir& dir, const std::vector<std::string>& keys,
+               int max_entries = 8000) {
   std::string path = dir.write("hepsi.txt", list_of(keys));
   capture_stdout([&] { db.read(path.c_str(), max_entries); });
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "program_runner.h"
 #include "test_support.h"
 
 namespace segdur {
@@ -21,27 +22,10 @@ using testing_support::TempDir;
 
 const std::string kCorpus = std::string(SEGDUR_SOURCE_DIR) + "/tests/data/segdur2_small/";
 
-// Runs segdur2 with `args` in `dir`; with `fixed_clock` under faketime at
-// 2020-01-01 00:00:00 UTC, which fixes the random split.
+// Runs segdur2 with `args` in `dir` (see run_program).
 ChildResult run_segdur2(const TempDir& dir, const std::vector<std::string>& args,
                         bool fixed_clock = false) {
-  return run_in_child([&] {
-    if (chdir(dir.path().c_str()) != 0) _exit(126);
-    setenv("TZ", "UTC", 1);
-    // The clock library is preloaded ahead of the sanitizer runtime.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    std::string asan_options = std::string(asan ? asan : "") + ":verify_asan_link_order=0";
-    setenv("ASAN_OPTIONS", asan_options.c_str(), 1);
-    std::vector<std::string> command;
-    if (fixed_clock) command = {"faketime", "-f", "2020-01-01 00:00:00"};
-    command.push_back(SEGDUR2_PATH);
-    command.insert(command.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : command) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  });
+  return testing_support::run_program(SEGDUR2_PATH, dir, args, fixed_clock);
 }
 
 std::string corpus_file(const std::string& name) {
@@ -170,7 +154,7 @@ TEST(Segdur2Runs, DecreasingEndTimesEndTheRunWithoutReport) {
 // Three files with the clock fixed: b.lab and c.lab train, a.lab is tested;
 // the expected files are computed by hand in the corpus's README.
 TEST(Segdur2Golden, SmallCorpusGivesTheHandComputedReport) {
-  if (std::system("command -v faketime >/dev/null 2>&1") != 0) GTEST_SKIP() << "no faketime";
+  if (!testing_support::has_faketime()) GTEST_SKIP() << "no faketime";
   TempDir dir;
   copy_corpus(dir, {"a.lab", "b.lab", "c.lab", "labels.txt", "hepsi.txt"});
   ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"}, true);
