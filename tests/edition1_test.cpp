@@ -65,7 +65,7 @@ TEST(Edition1Binary, RecordsAre4728BytesWithTheCellsAtOffset16) {
 TEST(Edition1Binary, LoadBdAppends2000RecordsOfThisEdition) {
   TempDir dir;
   std::vector<std::string> keys;
-  for (int k = 0; k < 2001; ++k) keys.push_back(std::to_string(10000 + k).substr(1));
+  for (int k = 0; k < 2001; ++k) keys.push_back(std::to_string(1000 + k).substr(1));
   Database source;
   read_keys(source, dir, keys, 0);
   source.record(1999).count = 7;
@@ -80,7 +80,7 @@ TEST(Edition1Binary, LoadBdAppends2000RecordsOfThisEdition) {
             " \nbinary database \ncount size = 2001");
   ASSERT_EQ(db.get_records().size(), 2001u);
   const triphone_struct& loaded = db.get_records()[2000];
-  EXPECT_EQ(key_of(loaded.name, kRecordNameSize), "1999");
+  EXPECT_EQ(key_of(loaded.name, kRecordNameSize), "999");
   EXPECT_EQ(loaded.count, 7);
   EXPECT_EQ(loaded.cells[1][2][3][4].duration, 0.125f);
   EXPECT_EQ(loaded.cells[1][2][3][4].count, 3);
