@@ -9,24 +9,38 @@ namespace segdur {
 
 namespace {
 
-// One row: `text`, then `value` and a line end (flushed).
-void write_row(std::ostream& out, const char* text, float value) {
-  out << text;
-  write_value(out, value);
-  out << std::endl;
-}
+// A heading and the value written after it.
+struct Row {
+  const char* heading;
+  float value;
+};
 
-// The mean (or standard deviation) of every per-letter error vector.
-template <int N, class Statistic>
-void letter_statistics(const std::vector<float> (&errors)[N], Statistic statistic, float* out) {
-  for (int k = 0; k < N; ++k) out[k] = statistic(errors[k]);
-}
+// A heading and one value per letter.
+struct LetterList {
+  const char* heading;
+  const float* values;
+  int count;
+  float scale;
+};
 
-// values[k] / means[k] for every letter.
+// The error means and sample deviations of a group of error vectors, raw
+// and over the group's mean durations.
 template <int N>
-void over(const float (&values)[N], const float (&means)[N], float* out) {
-  for (int k = 0; k < N; ++k) out[k] = values[k] / means[k];
-}
+struct LetterErrors {
+  float mean[N];
+  float deviation[N];
+  float mean_over_duration[N];
+  float deviation_over_duration[N];
+
+  LetterErrors(const std::vector<float> (&errors)[N], const float (&durations)[N]) {
+    for (int k = 0; k < N; ++k) {
+      mean[k] = segdur::mean(errors[k]);
+      deviation[k] = standard_deviation(errors[k]);
+      mean_over_duration[k] = mean[k] / durations[k];
+      deviation_over_duration[k] = deviation[k] / durations[k];
+    }
+  }
+};
 
 }  // namespace
 
@@ -51,63 +65,57 @@ void Database::write_performance() const {
   out << "\nMean error percentage (not mean)\n";
   write_value(out, mean_all / mean_duration_all * kPercent);
   out << "\n";
-  write_row(out, "\nGeneral Standard deviation\n", sd_all * kMilliseconds);
-  write_row(out, "\nGeneral Standard deviation percentage \n", sd_all / mean_duration_all * kPercent);
-  write_row(out, "\nGeneral mean error of vowels\n", mean_vowels * kMilliseconds);
-  write_row(out, "\nGeneral mean error of vowels (percentage) \n",
-            mean_vowels / mean_duration_vowels * kPercent);
-  write_row(out, "\nGeneral mean error of consonants\n", mean_consonants * kMilliseconds);
-  write_row(out, "\nGeneral mean error of consonants (percentage)\n",
-            mean_consonants / mean_duration_consonants * kPercent);
-  write_row(out, "\nGeneral Std of vowels\n", sd_vowels * kMilliseconds);
-  write_row(out, "\nGeneral Std of vowels over mean of duration of vowels (percent)\n",
-            sd_vowels / mean_duration_vowels * kPercent);
-  write_row(out, "\nGeneral Std of consonants\n", sd_consonants * kMilliseconds);
-  write_row(out, "\nGeneral Std of consonants over mean of duration of consonants (percent)\n",
-            sd_consonants / mean_duration_consonants * kPercent);
-  write_row(out, "\nGeneral PERCENTAGE ERROR\n", rel_error_all * kPercent);
-  write_row(out, "\nGeneral Vowel PERCENTAGE ERROR\n", rel_error_vowels * kPercent);
-  write_row(out, "\nGeneral Consonant PERCENTAGE ERROR\n", rel_error_consonants * kPercent);
 
-  auto mean_of_vector = [](const std::vector<float>& v) { return mean(v); };
-  auto sd_of_vector = [](const std::vector<float>& v) { return standard_deviation(v); };
-  float vowel_means[kVowelCount];
-  float vowel_sds[kVowelCount];
-  float consonant_means[kConsonantCount];
-  float consonant_sds[kConsonantCount];
-  letter_statistics(errors_vowel, mean_of_vector, vowel_means);
-  letter_statistics(errors_vowel, sd_of_vector, vowel_sds);
-  letter_statistics(errors_consonant, mean_of_vector, consonant_means);
-  letter_statistics(errors_consonant, sd_of_vector, consonant_sds);
-  float ratio_vowels[kVowelCount];
-  float ratio_consonants[kConsonantCount];
+  const Row rows[] = {
+      {"\nGeneral Standard deviation\n", sd_all * kMilliseconds},
+      {"\nGeneral Standard deviation percentage \n", sd_all / mean_duration_all * kPercent},
+      {"\nGeneral mean error of vowels\n", mean_vowels * kMilliseconds},
+      {"\nGeneral mean error of vowels (percentage) \n",
+       mean_vowels / mean_duration_vowels * kPercent},
+      {"\nGeneral mean error of consonants\n", mean_consonants * kMilliseconds},
+      {"\nGeneral mean error of consonants (percentage)\n",
+       mean_consonants / mean_duration_consonants * kPercent},
+      {"\nGeneral Std of vowels\n", sd_vowels * kMilliseconds},
+      {"\nGeneral Std of vowels over mean of duration of vowels (percent)\n",
+       sd_vowels / mean_duration_vowels * kPercent},
+      {"\nGeneral Std of consonants\n", sd_consonants * kMilliseconds},
+      {"\nGeneral Std of consonants over mean of duration of consonants (percent)\n",
+       sd_consonants / mean_duration_consonants * kPercent},
+      {"\nGeneral PERCENTAGE ERROR\n", rel_error_all * kPercent},
+      {"\nGeneral Vowel PERCENTAGE ERROR\n", rel_error_vowels * kPercent},
+      {"\nGeneral Consonant PERCENTAGE ERROR\n", rel_error_consonants * kPercent},
+  };
+  for (const Row& row : rows) {
+    out << row.heading;
+    write_value(out, row.value);
+    out << std::endl;
+  }
 
-  write_value_list(out, "\nMean errors for vowels\n", vowel_means, kVowelCount, kMilliseconds);
-  over(vowel_means, mean_duration_vowel, ratio_vowels);
-  write_value_list(out, "\nMean errors percentage for vowels over means (percent)\n", ratio_vowels,
-                   kVowelCount, kPercent);
-  write_value_list(out, "\nMean errors for consonants\n", consonant_means, kConsonantCount,
-                   kMilliseconds);
-  over(consonant_means, mean_duration_consonant, ratio_consonants);
-  write_value_list(out, "\nMean error percentage for consonants (percent)\n", ratio_consonants,
-                   kConsonantCount, kPercent);
-  write_value_list(out, "\nStandard deviations for vowels \n", vowel_sds, kVowelCount,
-                   kMilliseconds);
-  over(vowel_sds, mean_duration_vowel, ratio_vowels);
-  write_value_list(out, "\nStandard deviations for vowels over means (percent)\n", ratio_vowels,
-                   kVowelCount, kPercent);
-  write_value_list(out, "\nStandard deviations for consonants\n", consonant_sds, kConsonantCount,
-                   kMilliseconds);
-  over(consonant_sds, mean_duration_consonant, ratio_consonants);
-  write_value_list(out, "\nStandard deviations for consonants over means (percent)\n",
-                   ratio_consonants, kConsonantCount, kPercent);
-  write_value_list(out, "\nError percentages for vowels\n", rel_error_vowel, kVowelCount, kPercent);
-  write_value_list(out, "\nError percentages for consonants\n", rel_error_consonant,
-                   kConsonantCount, kPercent);
-  write_value_list(out, "\nMean durations of vowels\n", mean_duration_vowel, kVowelCount,
-                   kMilliseconds);
-  write_value_list(out, "\nMean durations of consonants\n", mean_duration_consonant,
-                   kConsonantCount, kMilliseconds);
+  const LetterErrors<kVowelCount> vowels(errors_vowel, mean_duration_vowel);
+  const LetterErrors<kConsonantCount> consonants(errors_consonant, mean_duration_consonant);
+  const LetterList lists[] = {
+      {"\nMean errors for vowels\n", vowels.mean, kVowelCount, kMilliseconds},
+      {"\nMean errors percentage for vowels over means (percent)\n", vowels.mean_over_duration,
+       kVowelCount, kPercent},
+      {"\nMean errors for consonants\n", consonants.mean, kConsonantCount, kMilliseconds},
+      {"\nMean error percentage for consonants (percent)\n", consonants.mean_over_duration,
+       kConsonantCount, kPercent},
+      {"\nStandard deviations for vowels \n", vowels.deviation, kVowelCount, kMilliseconds},
+      {"\nStandard deviations for vowels over means (percent)\n",
+       vowels.deviation_over_duration, kVowelCount, kPercent},
+      {"\nStandard deviations for consonants\n", consonants.deviation, kConsonantCount,
+       kMilliseconds},
+      {"\nStandard deviations for consonants over means (percent)\n",
+       consonants.deviation_over_duration, kConsonantCount, kPercent},
+      {"\nError percentages for vowels\n", rel_error_vowel, kVowelCount, kPercent},
+      {"\nError percentages for consonants\n", rel_error_consonant, kConsonantCount, kPercent},
+      {"\nMean durations of vowels\n", mean_duration_vowel, kVowelCount, kMilliseconds},
+      {"\nMean durations of consonants\n", mean_duration_consonant, kConsonantCount,
+       kMilliseconds},
+  };
+  for (const LetterList& list : lists) {
+    write_value_list(out, list.heading, list.values, list.count, list.scale);
+  }
 }
 
 }  // namespace segdur

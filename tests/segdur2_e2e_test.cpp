@@ -82,6 +82,13 @@ TEST(Segdur2Files, MissingOrUnwritableFilesEndTheRunInOrder) {
   EXPECT_TRUE(has_file(dir, "out.txt"));
   EXPECT_EQ(dir.read("out.txt"), "");
   EXPECT_FALSE(has_file(dir, "performance_triphone.txt"));
+
+  // A directory in the report's place.
+  dir.write("hepsi.txt", "edi\n\n\n");
+  dir.write("performance_triphone.txt/keep", "");
+  r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file performance_triphone.txt to write\n");
 }
 
 TEST(Segdur2Runs, EmptyListReportsOnTheUntrainedTable) {
