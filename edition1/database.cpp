@@ -1,7 +1,8 @@
 #include "edition1/database.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstddef>
 #include <fstream>
 #include <ostream>
 
@@ -11,31 +12,30 @@
 
 namespace segdur::edition1 {
 
-void triphone_struct::init() {
-  mean_duration = 0;
-  mean_error = 0;
-  count = 0;
-  error_count = 0;
-  std::memset(cells, 0, sizeof cells);
-  name[3] = '\0';
+void triphone_struct::init() { init_record_totals(*this); }
+
+namespace {
+
+// Sets every entry of `values` to 0.
+template <class T, std::size_t N>
+void zero(T (&values)[N]) {
+  std::fill(values, values + N, T{});
 }
+
+}  // namespace
 
 void Database::zero_statistics() {
   mean_abs_error = 0;
   mean_rel_error = 0;
   predicted_count = 0;
-  for (int v = 0; v < kVowelCount; ++v) {
-    test_count_vowel[v] = 0;
-    train_count_vowel[v] = 0;
-    mean_duration_vowel[v] = 0;
-    rel_error_vowel[v] = 0;
-  }
-  for (int c = 0; c < kConsonantCount; ++c) {
-    test_count_consonant[c] = 0;
-    train_count_consonant[c] = 0;
-    mean_duration_consonant[c] = 0;
-    rel_error_consonant[c] = 0;
-  }
+  zero(test_count_vowel);
+  zero(test_count_consonant);
+  zero(train_count_vowel);
+  zero(train_count_consonant);
+  zero(mean_duration_vowel);
+  zero(mean_duration_consonant);
+  zero(rel_error_vowel);
+  zero(rel_error_consonant);
 }
 
 void Database::read(const char* path, int max_entries) {
@@ -115,13 +115,8 @@ void Database::write_performance() const {
   out << "\nGeneral Error Percentage ";
   write_value(out, mean_rel_error * kPercent);
   out << "\n";
-  write_value_list(out, "\nError percentages for vowels\n", rel_error_vowel, kVowelCount, kPercent);
-  write_value_list(out, "\nError percentages for consonants\n", rel_error_consonant,
-                   kConsonantCount, kPercent);
-  write_value_list(out, "\nMean durations of vowels\n", mean_duration_vowel, kVowelCount,
-                   kMilliseconds);
-  write_value_list(out, "\nMean durations of consonants\n", mean_duration_consonant,
-                   kConsonantCount, kMilliseconds);
+  write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
+                       mean_duration_consonant);
 }
 
 }  // namespace segdur::edition1

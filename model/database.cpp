@@ -8,14 +8,9 @@
 namespace segdur {
 
 void triphone_struct::init() {
-  mean_duration = 0;
-  mean_error = 0;
-  count = 0;
-  error_count = 0;
+  init_record_totals(*this);
   std::memset(syllable_duration, 0, sizeof syllable_duration);
   std::memset(syllable_count, 0, sizeof syllable_count);
-  std::memset(cells, 0, sizeof cells);
-  name[3] = '\0';
 }
 
 Database::Database(std::string model_type) : model_type(std::move(model_type)) {}

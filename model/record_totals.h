@@ -7,6 +7,7 @@
 // error_count`, `duration_cells cells` and `char name[kRecordNameSize]`.
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "model/context_cell.h"
@@ -14,6 +15,18 @@
 #include "model/triphone_table.h"
 
 namespace segdur {
+
+// Zeroes the record's totals, every cell and name[3]; leaves the other bytes
+// of `name` as they are.
+template <class Record>
+void init_record_totals(Record& r) {
+  r.mean_duration = 0;
+  r.mean_error = 0;
+  r.count = 0;
+  r.error_count = 0;
+  std::memset(r.cells, 0, sizeof r.cells);
+  r.name[3] = '\0';
+}
 
 // Adds one token of `duration` seconds to the record's total and count and
 // to its level-3 cell of the context `place`, and returns that context. The

@@ -107,15 +107,12 @@ void Database::write_performance() const {
        kMilliseconds},
       {"\nStandard deviations for consonants over means (percent)\n",
        consonants.deviation_over_duration, kConsonantCount, kPercent},
-      {"\nError percentages for vowels\n", rel_error_vowel, kVowelCount, kPercent},
-      {"\nError percentages for consonants\n", rel_error_consonant, kConsonantCount, kPercent},
-      {"\nMean durations of vowels\n", mean_duration_vowel, kVowelCount, kMilliseconds},
-      {"\nMean durations of consonants\n", mean_duration_consonant, kConsonantCount,
-       kMilliseconds},
   };
   for (const LetterList& list : lists) {
     write_value_list(out, list.heading, list.values, list.count, list.scale);
   }
+  write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
+                       mean_duration_consonant);
 }
 
 }  // namespace segdur

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "text/letter.h"
+#include "text/limits.h"
 
 namespace segdur {
 
@@ -47,6 +48,18 @@ void write_value_list(std::ostream& out, const char* heading, const float* value
     write_value(out, values[k] * scale);
     out << std::endl;
   }
+}
+
+void write_letter_summary(std::ostream& out, const float* rel_error_vowel,
+                          const float* rel_error_consonant, const float* mean_duration_vowel,
+                          const float* mean_duration_consonant) {
+  write_value_list(out, "\nError percentages for vowels\n", rel_error_vowel, kVowelCount, kPercent);
+  write_value_list(out, "\nError percentages for consonants\n", rel_error_consonant,
+                   kConsonantCount, kPercent);
+  write_value_list(out, "\nMean durations of vowels\n", mean_duration_vowel, kVowelCount,
+                   kMilliseconds);
+  write_value_list(out, "\nMean durations of consonants\n", mean_duration_consonant,
+                   kConsonantCount, kMilliseconds);
 }
 
 CentreLetter classify_centre_letter(char letter) {

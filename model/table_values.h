@@ -38,6 +38,13 @@ void write_value(std::ostream& out, float value);
 void write_value_list(std::ostream& out, const char* heading, const float* values, int n,
                       float scale);
 
+// The four per-letter lists that close both editions' reports: the relative
+// errors of the vowels and of the consonants in percent, then their mean
+// durations in milliseconds (8 vowel and 21 consonant values, by code).
+void write_letter_summary(std::ostream& out, const float* rel_error_vowel,
+                          const float* rel_error_consonant, const float* mean_duration_vowel,
+                          const float* mean_duration_consonant);
+
 // The class of a centre letter and its code: a vowel code 0..7, a consonant
 // code 0..20, or -1 for any other character.
 struct CentreLetter {

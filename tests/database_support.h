@@ -1,6 +1,8 @@
 #pragma once
 // Builders shared by the duration-table tests.
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +11,19 @@
 #include "test_support.h"
 
 namespace segdur::testing_support {
+
+// The little-endian 32-bit word at `offset` of `bytes`.
+inline uint32_t u32_at(const std::string& bytes, size_t offset) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+
+// The bits of an IEEE single-precision float.
+inline uint32_t bits_of(float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return u;
+}
 
 // A context with the three fields the table reads.
 inline place_info_struct place_at(int pos, int words, int syll) {

@@ -21,17 +21,6 @@ std::vector<std::string> keys_of(const Database& db) {
   return keys;
 }
 
-uint32_t u32_at(const std::string& bytes, size_t offset) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
-  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
-}
-
-uint32_t bits_of(float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  return u;
-}
-
 // --- reading the triphone list ---
 
 TEST(TriphoneList, EachEntryIsThreeLinesKeyedByTheFirstThreeCharactersOfItsFirst) {

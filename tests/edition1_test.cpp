@@ -18,17 +18,6 @@ using namespace testing_support;
 
 constexpr size_t kRecord = 4728;
 
-uint32_t u32_at(const std::string& bytes, size_t offset) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
-  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
-}
-
-uint32_t bits_of(float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  return u;
-}
-
 // A context no cell of the table has; evaluation must not read it.
 const place_info_struct kNowhere = place_at(7, -3, 0);
 
