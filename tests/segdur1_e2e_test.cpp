@@ -25,14 +25,6 @@ void copy_inputs(const TempDir& dir, const std::vector<std::string>& names) {
   for (const std::string& name : names) dir.write(name, read_file(kInputs + name));
 }
 
-TEST(Segdur1Runs, FewerThanTwoArgumentsPrintTheUsage) {
-  TempDir dir;
-  ChildResult r = run_program(SEGDUR1_PATH, dir, {"labels.txt"});
-  EXPECT_EQ(r.exit_status, 1);
-  EXPECT_EQ(r.out, "Usage: Programname labellist.txt textout.txt");
-  EXPECT_EQ(r.err, "");
-}
-
 // One file: nothing is trained and no letter has a mean, so no token gets an
 // estimate and both overall figures are sums divided by 0.
 TEST(Segdur1Runs, OneFileIsTestedAgainstTheUntrainedTable) {
