@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <set>
 #include <string>
+#include <system_error>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -199,7 +201,9 @@ class TriphoneTable {
   static void open_or_die(Stream& stream, const char* path, std::ios::openmode mode,
                           bool for_writing) {
     bool opened = false;
-    if (!stream.is_open()) {
+    // A directory opens as an input stream but reads as nothing.
+    std::error_code ignored;
+    if (!stream.is_open() && !std::filesystem::is_directory(path, ignored)) {
       stream.open(path, mode);
       opened = stream.is_open();
     }

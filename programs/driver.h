@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -66,7 +68,11 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   if (argc < 3) fatal("Usage: Programname labellist.txt textout.txt");
 
   std::ifstream label_list(argv[1]);
-  if (!label_list.is_open()) fatal_open_read(argv[1]);
+  // A directory opens as an input stream but would read as an empty list.
+  std::error_code ignored;
+  if (!label_list.is_open() || std::filesystem::is_directory(argv[1], ignored)) {
+    fatal_open_read(argv[1]);
+  }
   std::string entry;
   std::vector<std::string> labeled_files;
   while (label_list >> entry) labeled_files.push_back(entry);
