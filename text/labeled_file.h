@@ -32,7 +32,7 @@ class LabeledFile {
   void find_start();
   void trim();
 
-  float sample_rate;
+  [[maybe_unused]] float sample_rate;  // kept for the object's lifetime; nothing reads it
   std::ifstream file;
   std::string labels;
   std::vector<float> durations;

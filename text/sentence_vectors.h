@@ -27,6 +27,8 @@ static_assert(sizeof(triphone_PIVD_struct) == 60, "the training element is 60 by
 // element for every position of the analysed text but the first and the last.
 // Element i takes durations[i'] where i' is the position of its own label in
 // the label string (a 'Z' put in front by the analysis has no duration).
+// Fewer durations than labels up to the next-to-last position of the
+// analysed text print a message and end the run (status 1).
 class SentenceVectors : public Sentence {
  public:
   SentenceVectors(std::string text, std::vector<float> durations);

@@ -1,0 +1,87 @@
+#include "text/labeled_file.h"
+
+#include <cmath>
+
+#include "text/fatal.h"
+#include "text/limits.h"
+
+namespace segdur {
+
+LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {}
+
+void LabeledFile::open(const char* path) {
+  if (path == nullptr || file.is_open()) fatal_open_read(path);
+  file.open(path);
+  if (!file.is_open()) fatal_open_read(path);
+}
+
+void LabeledFile::read(const char* path) {
+  open(path);
+  labels.clear();
+  durations.clear();
+
+  char c = 0;
+  bool header_ended = false;
+  while (file >> c) {
+    if (c == '#') {
+      header_ended = true;
+      break;
+    }
+  }
+  if (!header_ended) {
+    fatal(std::string("\n No '#' ends the header of labeled file ") + path + "\n");
+  }
+
+  float previous = 0.0f;
+  float end_time = 0.0f;
+  int colour = 0;
+  char label = 0;
+  // A field that is not a finite number ends the body like any other
+  // non-number, whatever the standard library accepts as "inf" or "nan".
+  while (file >> end_time >> colour >> label && std::isfinite(end_time)) {
+    if (previous > end_time) {
+      fatal("\n Durations in labeled file is wrong\n\n In file "
+            "\n Starting at                         : " +
+            labels + "\n");
+    }
+    float duration = end_time - previous;
+    if (duration == 0.0f) duration = 0.0f;  // an end time of -0 gives +0, not -0
+    durations.push_back(duration);
+    labels.push_back(label);
+    previous = end_time;
+  }
+
+  if (labels.find_first_not_of(kSeparator, 1) == std::string::npos) {
+    fatal(std::string("\n No label other than Z after the first entry in labeled file ") + path +
+          "\n");
+  }
+  trim();
+}
+
+std::string LabeledFile::get_labels() const { return labels; }
+
+std::vector<float> LabeledFile::get_durations() const { return durations; }
+
+void LabeledFile::close() { file.close(); }
+
+void LabeledFile::find_start() {
+  // read() has made sure that a label other than 'Z' follows index 0.
+  std::string::size_type i = 1;
+  while (labels.at(i) == kSeparator) ++i;
+  start = static_cast<int>(i) - 1;
+}
+
+void LabeledFile::trim() {
+  find_start();
+  const auto first = static_cast<std::string::size_type>(start);
+  std::string kept_labels = labels.substr(first);
+  std::vector<float> kept_durations(durations.begin() + start, durations.end());
+  if (labels.back() != kSeparator) {
+    kept_labels.push_back(kSeparator);
+    kept_durations.push_back(0.0f);
+  }
+  labels = kept_labels;
+  durations = kept_durations;
+}
+
+}  // namespace segdur

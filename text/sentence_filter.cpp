@@ -1,0 +1,125 @@
+#include "text/sentence_filter.h"
+
+#include <iostream>
+
+#include "text/fatal.h"
+#include "text/letter.h"
+#include "text/sentence.h"
+
+namespace segdur {
+
+namespace {
+
+// The mode in which fine sentences from a text file are analysed and then
+// normalised.
+const char* const kAnalyseMode = "do";
+// The mode in which a sentence is stored without analysis.
+const char* const kKeepMode = "dont";
+
+// Opens `stream` on `path` in text mode; a stream that is already open, or
+// any other failure, ends the run with the message for reading.
+void open_input_or_die(const char* path, std::ifstream& stream) {
+  stream.open(path ? path : "", std::ios::in);
+  if (stream.fail()) fatal_open_read(path);
+}
+
+// Writes every element of `sentences` in order, each on its own line and
+// flushed.
+void write_lines(std::ostream& out, const std::multiset<std::string>& sentences) {
+  for (const std::string& sentence : sentences) out << sentence << std::endl;
+}
+
+}  // namespace
+
+void SentenceFilter::open_text_file(const char* path) { open_input_or_die(path, text_file); }
+
+void SentenceFilter::open_set_file(const char* path) { open_input_or_die(path, set_file); }
+
+void SentenceFilter::open_fine_file(const char* path) { open_output_or_die(path, fine_file); }
+
+void SentenceFilter::open_faulty_file(const char* path) { open_output_or_die(path, faulty_file); }
+
+void SentenceFilter::open_output_or_die(const char* path, std::ofstream& stream) {
+  stream.open(path ? path : "", std::ios::out | std::ios::trunc);
+  if (stream.fail()) fatal_open_write(path);
+}
+
+void SentenceFilter::split_text() {
+  std::string sentence;
+  bool fine = true;
+  char c;
+  while (text_file >> c) {
+    Letter letter(c);
+    if (fine && !letter.is_in_alphabet()) {
+      fine = false;
+      std::cout << c;
+    }
+    sentence += c;
+    if (letter.is_sentence_end()) {
+      if (fine) {
+        add_fine_sentence(sentence, kAnalyseMode);
+      } else {
+        add_faulty_sentence(sentence);
+      }
+      sentence.clear();
+      fine = true;
+    }
+  }
+}
+
+void SentenceFilter::add_fine_sentence(std::string sentence, std::string mode) {
+  Sentence analysed(sentence, mode);
+  if (mode == kAnalyseMode) analysed.normalise_text();
+  fine_set.insert(analysed.get_text());
+  last_valid = analysed.is_valid();
+  last_word_count = analysed.get_word_count();
+}
+
+void SentenceFilter::add_faulty_sentence(std::string sentence) {
+  Sentence kept(sentence, kKeepMode);
+  kept.normalise_text();
+  faulty_set.insert(kept.get_text());
+}
+
+void SentenceFilter::write_sets() {
+  std::cout << "\nSize of fine set :" << fine_set.size() << std::endl;
+  std::cout << "\nSize of faulty set :" << faulty_set.size() << std::endl;
+  write_lines(fine_file, fine_set);
+  write_lines(faulty_file, faulty_set);
+}
+
+void SentenceFilter::write_fine_set() {
+  std::cout << "\nSize of fine set :" << fine_set.size() << std::endl;
+  write_lines(fine_file, fine_set);
+}
+
+void SentenceFilter::write_set_to_file(const char* path, std::multiset<std::string> sentences) {
+  std::ofstream out;
+  open_output_or_die(path, out);
+  write_lines(out, sentences);
+}
+
+void SentenceFilter::read_sentence_set(const char* path) {
+  open_set_file(path);
+  std::string token;
+  while (set_file >> token) fine_set.insert(token);
+  std::cout << "\nSize of sentence set : " << fine_set.size();
+}
+
+std::multiset<std::string> SentenceFilter::get_sentence_set() const { return fine_set; }
+
+bool SentenceFilter::get_last_valid() const { return last_valid; }
+
+int SentenceFilter::get_last_word_count() const { return last_word_count; }
+
+std::string SentenceFilter::replace_char_in_string(std::string text, char from, char to) const {
+  std::string result = text;
+  std::size_t p = result.find(from);
+  while (p != std::string::npos) {
+    result[p] = to;
+    p = result.find(from, p + 1);
+  }
+  return result;
+}
+
+}  // namespace segdur
