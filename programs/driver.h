@@ -1,0 +1,105 @@
+#pragma once
+// The evaluation run shared by both programs: split the labelled files of a
+// list at random into 90 % training and 10 % test files, train a duration
+// table, estimate the test files and write the table's report.
+
+#include <cstddef>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "stats/duration_statistics.h"
+#include "text/fatal.h"
+#include "text/labeled_file.h"
+#include "text/sentence.h"
+#include "text/sentence_filter.h"
+#include "text/sentence_vectors.h"
+#include "text/utility.h"
+
+namespace segdur {
+
+// The triphone list read from the working directory, and its entry limit.
+constexpr char kTriphoneListPath[] = "hepsi.txt";
+constexpr int kTriphoneListEntries = 8000;
+// Sample rate handed to the labelled-file reader.
+constexpr float kLabelSampleRate = 16000.0f;
+// The triphone whose totals are printed after training and after testing.
+constexpr char kReportedTriphone[] = "edi";
+
+namespace driver_detail {
+
+// One labelled file of the run: prints "<index> <path>\n", reads the file,
+// and hands its training elements to `use` when its sentence is valid.
+template <class Index, class Use>
+void process_labeled_file(Index index, const std::string& path, std::string& sentence_text,
+                          Use use) {
+  std::cout << index << " ";
+  LabeledFile labeled_file(kLabelSampleRate);
+  std::unique_ptr<char[]> shown(string_to_char_array(path));
+  std::cout << shown.get() << std::endl;
+  std::unique_ptr<char[]> opened(string_to_char_array(path));
+  labeled_file.read(opened.get());
+  sentence_text = labeled_file.get_labels();
+  SentenceVectors vectors(sentence_text, labeled_file.get_durations());
+  Sentence validity(labeled_file.get_labels(), "do");
+  if (validity.is_valid()) use(std::move(vectors));
+  labeled_file.close();
+}
+
+}  // namespace driver_detail
+
+// The whole run: `argv[1]` is the label list (white-space separated paths),
+// `argv[2]` the file created empty through the sentence filter. The table is
+// made by `make_database()` after the list and the output file are opened; it
+// needs read, train, compute_means, print_info, test, finalize_statistics and
+// write_performance. Returns 0 after a complete run; every error ends the
+// process with status 1 (usage text, a list or labelled file that cannot be
+// read, an output file that cannot be created, errors of the table).
+template <class MakeDatabase>
+int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
+  std::string vector_mode = "word";
+  if (argc < 3) fatal("Usage: Programname labellist.txt textout.txt");
+
+  std::ifstream label_list(argv[1]);
+  if (!label_list.is_open()) fatal_open_read(argv[1]);
+  std::string entry;
+  std::vector<std::string> labeled_files;
+  while (label_list >> entry) labeled_files.push_back(entry);
+
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  const int n = static_cast<int>(labeled_files.size());
+  std::vector<int> order = make_shuffled_index_vector(n);
+  const int train_count = static_cast<int>(static_cast<double>(n) * 0.9);
+
+  DurationStatistics statistics(vector_mode, 2, 0, 5);
+  SentenceFilter filter;
+  filter.open_fine_file(argv[2]);
+  std::string sentence_text;
+  auto database = make_database();
+  database.read(kTriphoneListPath, kTriphoneListEntries);
+
+  for (int i = 0; i < train_count; ++i) {
+    driver_detail::process_labeled_file(i, labeled_files[order[i]], sentence_text,
+                                        [&](SentenceVectors s) { database.train(std::move(s)); });
+  }
+  database.compute_means();
+  std::cout << "\n " << 0;
+  database.print_info(kReportedTriphone);
+  std::cout << "\nError finding\n";
+
+  for (std::size_t i = static_cast<std::size_t>(train_count); i < labeled_files.size(); ++i) {
+    driver_detail::process_labeled_file(i, labeled_files[order[i]], sentence_text,
+                                        [&](SentenceVectors s) { database.test(std::move(s)); });
+  }
+  database.finalize_statistics();
+  database.print_info(kReportedTriphone);
+  database.write_performance();
+  return 0;
+}
+
+}  // namespace segdur

@@ -1,0 +1,177 @@
+// End-to-end runs of the segdur2 program on tiny corpora.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+#include "test_support.h"
+
+namespace segdur {
+namespace {
+
+using testing_support::ChildResult;
+using testing_support::run_in_child;
+using testing_support::TempDir;
+
+const std::string kCorpus = std::string(SEGDUR_SOURCE_DIR) + "/tests/data/segdur2_small/";
+
+// Runs segdur2 with `args` in `dir` (see run_program).
+ChildResult run_segdur2(const TempDir& dir, const std::vector<std::string>& args,
+                        bool fixed_clock = false) {
+  return testing_support::run_program(SEGDUR2_PATH, dir, args, fixed_clock);
+}
+
+std::string corpus_file(const std::string& name) {
+  std::ifstream in(kCorpus + name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Copies corpus files into `dir`.
+void copy_corpus(const TempDir& dir, const std::vector<std::string>& names) {
+  for (const std::string& name : names) dir.write(name, corpus_file(name));
+}
+
+bool has_file(const TempDir& dir, const std::string& name) {
+  return std::filesystem::exists(dir.file(name));
+}
+
+bool is_empty_dir(const TempDir& dir) { return std::filesystem::is_empty(dir.path()); }
+
+// The two lines of the "edi" information of an untrained one-entry list.
+const std::string kUntrainedEdi =
+    "\nInformation for edi\nG. Durat nan\n\nG. Count 0\n\nG. Error 0\n\nG. E. Count 0\n";
+const std::string kUntrainedEdiFinal =
+    "\nInformation for edi\nG. Durat nan\n\nG. Count 0\n\nG. Error nan\n\nG. E. Count 0\n";
+
+TEST(Segdur2Arguments, FewerThanTwoArgumentsPrintTheUsageAndCreateNothing) {
+  for (std::vector<std::string> args : {std::vector<std::string>{}, {"labels.txt"}}) {
+    TempDir dir;
+    ChildResult r = run_segdur2(dir, args);
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_EQ(r.out, "Usage: Programname labellist.txt textout.txt");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(is_empty_dir(dir));
+  }
+}
+
+TEST(Segdur2Files, MissingOrUnwritableFilesEndTheRunInOrder) {
+  TempDir dir;
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file labels.txt to read\n");
+  EXPECT_TRUE(is_empty_dir(dir));
+
+  dir.write("labels.txt", "");
+  r = run_segdur2(dir, {"labels.txt", "missing/out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file missing/out.txt to write\n");
+
+  // No triphone list: the output file has been created, empty.
+  r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file hepsi.txt to read\n");
+  EXPECT_TRUE(has_file(dir, "out.txt"));
+  EXPECT_EQ(dir.read("out.txt"), "");
+  EXPECT_FALSE(has_file(dir, "performance_triphone.txt"));
+
+  // A directory in the report's place.
+  dir.write("hepsi.txt", "edi\n\n\n");
+  dir.write("performance_triphone.txt/keep", "");
+  r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file performance_triphone.txt to write\n");
+}
+
+TEST(Segdur2Runs, EmptyListReportsOnTheUntrainedTable) {
+  TempDir dir;
+  dir.write("labels.txt", " \n\n\t\n");
+  dir.write("hepsi.txt", "edi\n\n\n");
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt", "ignored"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(r.out, "\nIn read Size of Database is : 1\n\n 0" + kUntrainedEdi +
+                       "\nError finding\n" + kUntrainedEdiFinal);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(dir.read("out.txt"), "");
+  std::string report = dir.read("performance_triphone.txt");
+  EXPECT_EQ(report.rfind("Results of Triphone Modelling\nfor model type: ortalama\n"
+            "\n General size : 0\n Vowel size : 0\n Consonant size : 0\nMean Error in ms\nnan",
+                         0),
+            0u);
+}
+
+TEST(Segdur2Runs, OneFileIsTestedAgainstTheUntrainedTable) {
+  TempDir dir;
+  copy_corpus(dir, {"b.lab", "hepsi.txt"});
+  dir.write("labels.txt", "b.lab");
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 0);
+  // Zed, edi and diZ are listed and have no value anywhere.
+  EXPECT_NE(r.out.find("\nError finding\n0 b.lab\nNo No No \nInformation for edi"),
+            std::string::npos)
+      << r.out;
+  std::string report = dir.read("performance_triphone.txt");
+  EXPECT_NE(report.find("\n General size : 3\n Vowel size : 2\n Consonant size : 1"),
+            std::string::npos);
+  // Every token without estimate has a relative error of 100 %.
+  EXPECT_NE(report.find("\nGeneral PERCENTAGE ERROR\n100\n"), std::string::npos);
+  EXPECT_NE(report.find("\nMean errors for consonants\nnan\nnan\nnan\n46.875\n"),
+            std::string::npos);
+}
+
+TEST(Segdur2Runs, InvalidSentenceIsReadButNeitherTrainedNorTested) {
+  TempDir dir;
+  copy_corpus(dir, {"hepsi.txt"});
+  // One word of 15 syllables: a ba ba ... ba.
+  std::string body = "#\n";
+  std::string labels = "Za";
+  for (int k = 0; k < 14; ++k) labels += "ba";
+  labels += "Z";
+  for (size_t k = 0; k < labels.size(); ++k) {
+    body += std::to_string(0.0625 * static_cast<double>(k + 1)) + " 1 " + labels[k] + "\n";
+  }
+  dir.write("long.lab", body);
+  dir.write("labels.txt", "long.lab\n");
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.out.find("\nError finding\n0 long.lab\n"), std::string::npos);
+  EXPECT_NE(dir.read("performance_triphone.txt").find("\n General size : 0\n"), std::string::npos);
+}
+
+TEST(Segdur2Runs, DecreasingEndTimesEndTheRunWithoutReport) {
+  TempDir dir;
+  copy_corpus(dir, {"hepsi.txt"});
+  dir.write("bad.lab", "#\n0.5 1 Z\n0.4 1 a\n0.6 1 Z\n");
+  dir.write("labels.txt", "bad.lab");
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_NE(r.out.find("0 bad.lab\n\n Durations in labeled file is wrong\n"), std::string::npos);
+  EXPECT_EQ(dir.read("out.txt"), "");
+  EXPECT_FALSE(has_file(dir, "performance_triphone.txt"));
+}
+
+// Three files with the clock fixed: b.lab and c.lab train, a.lab is tested;
+// the expected files are computed by hand in the corpus's README.
+TEST(Segdur2Golden, SmallCorpusGivesTheHandComputedReport) {
+  if (!testing_support::has_faketime()) GTEST_SKIP() << "no faketime";
+  TempDir dir;
+  copy_corpus(dir, {"a.lab", "b.lab", "c.lab", "labels.txt", "hepsi.txt"});
+  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt"}, true);
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, corpus_file("expected_stdout.txt"));
+  EXPECT_EQ(dir.read("performance_triphone.txt"),
+            corpus_file("expected_performance_triphone.txt"));
+  EXPECT_EQ(dir.read("out.txt"), "");
+}
+
+}  // namespace
+}  // namespace segdur
