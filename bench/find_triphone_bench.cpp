@@ -41,12 +41,19 @@ segdur::triphone_PIVD_struct element_for(const std::string& triphone) {
   return element;
 }
 
+// The number of distinct listed triphones that the "few" probes cycle over,
+// as a corpus of a few hundred words mostly meets the same triphones again.
+constexpr int kFewKeys = 64;
+
 // A database read from a list of `entries` distinct triphones, and lookup
-// probes of which every one is (hit) or none is (miss) in the list.
+// probes of which every one is (hits, few_hits) or none is (misses) in the
+// list. hits and misses spread uniformly over the whole list; few_hits use
+// only kFewKeys triphones spread over it.
 struct Fixture {
   std::unique_ptr<segdur::Database> database;
   std::vector<segdur::triphone_PIVD_struct> hits;
   std::vector<segdur::triphone_PIVD_struct> misses;
+  std::vector<segdur::triphone_PIVD_struct> few_hits;
 
   explicit Fixture(int entries) {
     const int all = kSymbolCount * kSymbolCount * kSymbolCount;
@@ -70,6 +77,8 @@ struct Fixture {
       const int i = listed(rng);
       hits.push_back(element_for(triphone_number(i * stride)));
       misses.push_back(element_for(triphone_number(i * stride + 1)));
+      const int few = static_cast<int>(k % kFewKeys) * (entries / kFewKeys);
+      few_hits.push_back(element_for(triphone_number(few * stride)));
     }
   }
 };
@@ -100,12 +109,18 @@ void BM_FindTriphoneListed(benchmark::State& state) {
   run_lookups(state, f.hits, *f.database, true);
 }
 
+void BM_FindTriphoneListedFew(benchmark::State& state) {
+  Fixture& f = fixture(static_cast<int>(state.range(0)));
+  run_lookups(state, f.few_hits, *f.database, true);
+}
+
 void BM_FindTriphoneNotListed(benchmark::State& state) {
   Fixture& f = fixture(static_cast<int>(state.range(0)));
   run_lookups(state, f.misses, *f.database, false);
 }
 
 BENCHMARK(BM_FindTriphoneListed)->Arg(100)->Arg(kMaxListEntries);
+BENCHMARK(BM_FindTriphoneListedFew)->Arg(100)->Arg(kMaxListEntries);
 BENCHMARK(BM_FindTriphoneNotListed)->Arg(100)->Arg(kMaxListEntries);
 
 }  // namespace
