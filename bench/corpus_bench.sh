@@ -147,6 +147,11 @@ for program in "${programs[@]}"; do
     "$(div "$run_wall" "$plain_tenth")"
   printf '%-8s tenth / full wall time: %.3f (linear: 0.100, target 0.080 to 0.120)\n' \
     "$name" "$(div "$run_wall" "$full_wall")"
+  # The two runs fit a line: a cost per file and a fixed cost at no file.
+  awk -v name="$name" -v n="$files" -v full="$full_wall" -v tenth="$run_wall" -v fl="$floor_full" \
+    'BEGIN { per = (full - tenth) / (n - int(n / 10)); fixed = tenth - per * int(n / 10);
+             printf "%-8s per file %.1f us (cat %.1f us, ratio %.2f), fixed cost %.3f s\n",
+                    name, per * 1e6, fl / n * 1e6, per / (fl / n), fixed }'
 done
 
 if [[ $soak -eq 1 ]]; then
