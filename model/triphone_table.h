@@ -72,6 +72,9 @@ class TriphoneTable {
     open_list(path);
     Record working{};
     working.init();
+    // One allocation for a list of up to max_entries records instead of
+    // copying the growing array of large records again and again.
+    if (max_entries > 0) records.reserve(records.size() + static_cast<std::size_t>(max_entries));
     std::string line;
     int entries = 0;
     while (std::getline(list_file, line)) {
@@ -109,10 +112,10 @@ class TriphoneTable {
     auto found = first_record.find(key_of(element.triphone, sizeof element.triphone));
     if (found == first_record.end()) return -1;
     int index = found->second;
-    // The index always names a record of this key; a broken entry is
-    // reported as a listed key without a record.
-    if (index < 0 || static_cast<std::size_t>(index) >= records.size() ||
-        key_of(records[index].name, kRecordNameSize) != found->first) {
+    // append() keeps the index in step with the records, so an entry always
+    // names a record of its key; an index past the records would be a listed
+    // key without a record.
+    if (index < 0 || static_cast<std::size_t>(index) >= records.size()) {
       std::cout << "Alerttttttttttttttttttttttttttttttttttttttttttttttt";
       return -1;
     }

@@ -17,14 +17,22 @@ constexpr char kConsonantsInCodeOrder[] = "bcCdfgGhjklmnprsStvyz";
 static_assert(sizeof(kVowelsInCodeOrder) - 1 == kVowelCount, "eight vowel codes");
 static_assert(sizeof(kConsonantsInCodeOrder) - 1 == kConsonantCount, "21 consonant codes");
 
-// Index of `c` in `set`, or -1. The NUL byte is never a member.
-int index_in(const char* set, char c) {
-  if (c == '\0') return -1;
-  const char* found = std::strchr(set, c);
-  return found ? static_cast<int>(found - set) : -1;
-}
+// Code of every byte in the order of `set` (its index there), or -1; built
+// once so that a class question is one table read.
+struct CodeTable {
+  signed char code[256];
+  constexpr explicit CodeTable(const char* set) : code() {
+    for (int b = 0; b < 256; ++b) code[b] = -1;
+    for (int k = 0; set[k] != '\0'; ++k) code[static_cast<unsigned char>(set[k])] = static_cast<signed char>(k);
+  }
+  constexpr int operator[](char c) const { return code[static_cast<unsigned char>(c)]; }
+};
 
-bool is_one_of(const char* set, char c) { return index_in(set, c) >= 0; }
+constexpr CodeTable kVowelCodes(kVowelsInCodeOrder);
+constexpr CodeTable kConsonantCodes(kConsonantsInCodeOrder);
+
+// True when `c` is one of the characters of `set`; the NUL byte never is.
+bool is_one_of(const char* set, char c) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
 }  // namespace
 
@@ -51,9 +59,9 @@ bool Letter::is_in_alphabet() const {
   return letter == kSeparator || is_vowel() || is_consonant() || is_punctuation(letter);
 }
 
-bool Letter::is_vowel() const { return is_one_of(kVowelsInCodeOrder, letter); }
+bool Letter::is_vowel() const { return kVowelCodes[letter] >= 0; }
 
-bool Letter::is_consonant() const { return is_one_of(kConsonantsInCodeOrder, letter); }
+bool Letter::is_consonant() const { return kConsonantCodes[letter] >= 0; }
 
 bool Letter::is_nasal() const { return is_one_of("mn", letter); }
 
@@ -70,7 +78,7 @@ bool Letter::is_semivowel() const { return is_one_of("lry", letter); }
 bool Letter::is_h() const { return letter == 'h'; }
 
 int Letter::vowel_number() const {
-  const int code = index_in(kVowelsInCodeOrder, letter);
+  const int code = kVowelCodes[letter];
   if (code < 0) {
     std::string message = "\n Vowel ";
     message += letter;
@@ -81,7 +89,7 @@ int Letter::vowel_number() const {
 }
 
 int Letter::consonant_number() const {
-  const int code = index_in(kConsonantsInCodeOrder, letter);
+  const int code = kConsonantCodes[letter];
   return code < 0 ? kNotAConsonant : code;
 }
 
