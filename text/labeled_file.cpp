@@ -50,9 +50,7 @@ void LabeledFile::read(const char* path) {
             "\n Starting at                         : " +
             labels + "\n");
     }
-    float duration = end_time - previous;
-    if (duration == 0.0f) duration = 0.0f;  // an end time of -0 gives +0, not -0
-    durations.push_back(duration);
+    durations.push_back(end_time - previous);
     labels.push_back(label);
     previous = end_time;
   }

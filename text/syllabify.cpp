@@ -125,9 +125,12 @@ void Sentence::syllabify_sentence() {
               << "\n for " << rest;
     valid = false;
   }
-  // Outside the accepted texts: empty, not ending in the separator, or no
-  // syllable at all.
-  if (rest.empty() || rest.back() != kSeparator || syllable_types.empty()) valid = false;
+  // Outside the accepted texts: empty, not ending in the separator, no
+  // syllable at all, or a NUL byte (the syllables end there, short of the text).
+  if (rest.empty() || rest.back() != kSeparator || syllable_types.empty() ||
+      rest.find('\0') != std::string::npos) {
+    valid = false;
+  }
 
   // Entry 0, then the end of every syllable found (all of them positive).
   for (int k = 0; k < count; ++k) syllable_starts.push_back(starts[k]);
