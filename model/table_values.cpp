@@ -11,10 +11,7 @@ namespace segdur {
 
 bool is_set(float value) { return !std::isnan(value) && value != 0.0f; }
 
-float mean_of(float sum, int count) {
-  if (count == 0) return std::numeric_limits<float>::quiet_NaN();
-  return sum / static_cast<float>(count);
-}
+float mean_of(float sum, int count) { return sum / static_cast<float>(count); }
 
 float per_letter_means(float* sums, const int32_t* counts, int n, int* total) {
   float all = 0;
@@ -33,13 +30,7 @@ float pooled_mean(int a_count, float a, int b_count, float b) {
   return (fa * a + fb * b) / (fa + fb);
 }
 
-void write_value(std::ostream& out, float value) {
-  if (std::isnan(value)) {
-    out << "nan";
-  } else {
-    out << value;
-  }
-}
+void write_value(std::ostream& out, float value) { out << value; }
 
 void write_value_list(std::ostream& out, const char* heading, const float* values, int n,
                       float scale) {

@@ -16,7 +16,8 @@ constexpr float kPercent = 100;
 // value without data (not a number) are both "no value".
 bool is_set(float value);
 
-// sum / count; a count of 0 gives a value without data (not a number).
+// sum / count, divided as it comes: a count of 0 gives a value without data
+// (0 / 0, not a number).
 float mean_of(float sum, int count);
 
 // Per-letter means in place: each sums[k] with a nonzero counts[k] becomes
@@ -29,8 +30,9 @@ float per_letter_means(float* sums, const int32_t* counts, int n, int* total);
 // (a_count + b_count), in float.
 float pooled_mean(int a_count, float a, int b_count, float b);
 
-// Writes `value` in the stream's default float format; every value without
-// data prints as "nan", whatever its sign bit.
+// Writes `value` in the stream's default float format; a value without data
+// prints as the stream prints a value that is not a number ("-nan" for the
+// result of 0 / 0 on x86).
 void write_value(std::ostream& out, float value);
 
 // Writes `heading`, then one line per value: values[k] * scale and a line

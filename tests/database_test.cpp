@@ -95,7 +95,7 @@ TEST(PrintInfo, PrintsEveryRecordOfTheNameAndNothingForAnUnlistedName) {
   // The second record has no tokens: its mean has no value.
   EXPECT_EQ(capture_stdout([&] { db.print_info("edi"); }),
             "\nInformation for edi\nG. Durat 0.375\n\nG. Count 2\n\nG. Error 0\n\nG. E. Count 0\n"
-            "\nInformation for edi\nG. Durat nan\n\nG. Count 0\n\nG. Error 0\n\nG. E. Count 0\n");
+            "\nInformation for edi\nG. Durat -nan\n\nG. Count 0\n\nG. Error 0\n\nG. E. Count 0\n");
 }
 
 // --- binary form ---

@@ -208,7 +208,7 @@ TEST(Edition1Report, FourTokensGiveTheHandComputedShortReport) {
   capture_stdout([&] { empty.compute_means(); });
   empty.finalize_statistics();
   empty.write_performance();
-  EXPECT_EQ(dir.read("performance_triphone.txt"), short_report("nan", "nan", "0", "0"));
+  EXPECT_EQ(dir.read("performance_triphone.txt"), short_report("-nan", "-nan", "0", "0"));
 }
 
 }  // namespace

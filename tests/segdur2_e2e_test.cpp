@@ -48,9 +48,9 @@ bool is_empty_dir(const TempDir& dir) { return std::filesystem::is_empty(dir.pat
 
 // The two lines of the "edi" information of an untrained one-entry list.
 const std::string kUntrainedEdi =
-    "\nInformation for edi\nG. Durat nan\n\nG. Count 0\n\nG. Error 0\n\nG. E. Count 0\n";
+    "\nInformation for edi\nG. Durat -nan\n\nG. Count 0\n\nG. Error 0\n\nG. E. Count 0\n";
 const std::string kUntrainedEdiFinal =
-    "\nInformation for edi\nG. Durat nan\n\nG. Count 0\n\nG. Error nan\n\nG. E. Count 0\n";
+    "\nInformation for edi\nG. Durat -nan\n\nG. Count 0\n\nG. Error -nan\n\nG. E. Count 0\n";
 
 TEST(Segdur2Arguments, FewerThanTwoArgumentsPrintTheUsageAndCreateNothing) {
   for (std::vector<std::string> args : {std::vector<std::string>{}, {"labels.txt"}}) {
@@ -103,7 +103,7 @@ TEST(Segdur2Runs, EmptyListReportsOnTheUntrainedTable) {
   EXPECT_EQ(dir.read("out.txt"), "");
   std::string report = dir.read("performance_triphone.txt");
   EXPECT_EQ(report.rfind("Results of Triphone Modelling\nfor model type: ortalama\n"
-            "\n General size : 0\n Vowel size : 0\n Consonant size : 0\nMean Error in ms\nnan",
+            "\n General size : 0\n Vowel size : 0\n Consonant size : 0\nMean Error in ms\n-nan",
                          0),
             0u);
 }
@@ -123,7 +123,7 @@ TEST(Segdur2Runs, OneFileIsTestedAgainstTheUntrainedTable) {
             std::string::npos);
   // Every token without estimate has a relative error of 100 %.
   EXPECT_NE(report.find("\nGeneral PERCENTAGE ERROR\n100\n"), std::string::npos);
-  EXPECT_NE(report.find("\nMean errors for consonants\nnan\nnan\nnan\n46.875\n"),
+  EXPECT_NE(report.find("\nMean errors for consonants\n-nan\n-nan\n-nan\n46.875\n"),
             std::string::npos);
 }
 
