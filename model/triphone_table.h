@@ -14,9 +14,9 @@
 #include <string>
 #include <system_error>
 #include <type_traits>
-#include <unordered_map>
 #include <vector>
 
+#include "model/key_index.h"
 #include "model/table_values.h"
 #include "text/fatal.h"
 #include "text/sentence_vectors.h"
@@ -112,15 +112,14 @@ class TriphoneTable {
   }
 
   // True when some record has the key `name`.
-  bool contains(const std::string& name) const { return first_record.count(name) != 0; }
+  bool contains(const std::string& name) const { return first_record.find(name) >= 0; }
 
   // The index of the first record whose key equals the element's triphone
   // (its characters before the NUL), or -1 when no record is listed under it.
   // Never scans the records.
   int find_triphone(triphone_PIVD_struct element) const {
-    auto found = first_record.find(key_of(element.triphone, sizeof element.triphone));
-    if (found == first_record.end()) return -1;
-    int index = found->second;
+    const int index = first_record.find(key_of(element.triphone, sizeof element.triphone));
+    if (index == -1) return -1;
     // append() keeps the index in step with the records, so an entry always
     // names a record of its key; an index past the records would be a listed
     // key without a record.
@@ -227,14 +226,14 @@ class TriphoneTable {
 
   void append(const Record& r) {
     std::string key = key_of(r.name, kRecordNameSize);
-    first_record.emplace(key, static_cast<int>(records.size()));
+    first_record.add(key, static_cast<int>(records.size()));
     names.insert(std::move(key));
     records.push_back(r);
   }
 
   std::multiset<std::string> names;
   std::vector<Record> records;
-  std::unordered_map<std::string, int> first_record;
+  KeyIndex first_record;
   std::ifstream list_file;
   std::ifstream binary_in;
   std::ofstream binary_out;

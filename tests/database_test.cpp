@@ -1,4 +1,5 @@
 #include "model/database.h"
+#include "model/key_index.h"
 
 #include <gtest/gtest.h>
 
@@ -254,6 +255,27 @@ TEST(Training, LetterMeansAreTokenWeightedAndPooledInTheAggregateCells) {
   capture_stdout([&] { consonants_only.compute_means(); });
   EXPECT_TRUE(std::isnan(consonants_only.mean_duration_vowels));
   EXPECT_TRUE(std::isnan(consonants_only.mean_duration_all));
+}
+
+}  // namespace
+}  // namespace segdur
+
+namespace segdur {
+namespace {
+
+// The key index behind find_triphone and contains: first record wins, every
+// key length up to eight bytes, and keys no record can have are never found.
+TEST(KeyIndex, FindsTheFirstRecordOfEveryKeyAcrossGrowth) {
+  KeyIndex index;
+  std::vector<std::string> keys = {"", "a", "ab", "abc", "abcdefgh", "\xC7\xFF\x80"};
+  for (int k = 0; k < 9000; ++k) keys.push_back(std::to_string(1000000 + k).substr(1));
+  for (std::size_t k = 0; k < keys.size(); ++k) index.add(keys[k], static_cast<int>(k));
+  index.add("abc", 99999);  // a duplicate keeps its first record
+  for (std::size_t k = 0; k < keys.size(); ++k) EXPECT_EQ(index.find(keys[k]), static_cast<int>(k));
+  EXPECT_EQ(index.find("abcdefghi"), -1);
+  EXPECT_EQ(index.find(std::string("ab\0", 3)), -1);
+  EXPECT_EQ(index.find("abd"), -1);
+  EXPECT_EQ(KeyIndex().find(""), -1);
 }
 
 }  // namespace
