@@ -69,6 +69,7 @@ void Sentence::analyse(std::string text, std::string mode) {
   valid = true;
   if (mode == "dont") return;
   syllabify_sentence();
+  reserve_position_vectors();
   make_syllable_letter_vectors();
   find_word_ends();
   find_vowel_positions();
@@ -84,6 +85,18 @@ void Sentence::analyse(std::string text, std::string mode) {
   make_prev_vowel_codes();
   make_next_vowel_codes();
   make_place_info();
+}
+
+void Sentence::reserve_position_vectors() {
+  const std::size_t n = text.size();
+  for (std::vector<int>* v :
+       {&open_syllable, &in_word_position, &in_sentence_position, &syllables_in_word,
+        &syllable_pattern, &C_or_V, &prev_C_or_V, &after_C_or_V, &consonant_code,
+        &code_of_prev_cons, &code_of_next_cons, &vowel_code, &code_of_prev_vowel,
+        &code_of_next_vowel}) {
+    v->reserve(n);
+  }
+  place_info.reserve(n);
 }
 
 bool Sentence::is_letter_char(char c) const { return c != kSeparator && !is_punctuation(c); }

@@ -70,6 +70,8 @@ class Sentence {
   Sentence(std::string text, std::string mode);
   Sentence(const Sentence&) = default;
   Sentence& operator=(const Sentence&) = default;
+  Sentence(Sentence&&) = default;
+  Sentence& operator=(Sentence&&) = default;
   ~Sentence() = default;
 
   // Position i of the analysed text: open_syllable, syllable_number,
@@ -124,6 +126,8 @@ class Sentence {
   void analyse(std::string text, std::string mode);
 
   void syllabify_sentence();
+  // Room for one entry per position of the analysed text in every per-position vector.
+  void reserve_position_vectors();
   int syllable_is_open(unsigned position) const;
   void make_syllable_letter_vectors();
   void find_word_ends();

@@ -46,6 +46,7 @@ std::vector<triphone_PIV_struct> SentenceVectors::get_PIV_vector() const { retur
 
 void SentenceVectors::build_PIV_vector() {
   const std::string t = get_text();
+  if (t.size() > 2) PIV_vector.reserve(t.size() - 2);
   for (std::size_t i = 1; i + 1 < t.size(); ++i) {
     triphone_PIV_struct element;
     std::memset(&element, 0, sizeof element);
@@ -57,6 +58,7 @@ void SentenceVectors::build_PIV_vector() {
 
 void SentenceVectors::build_triphone_PIVD_vector() {
   const std::string t = get_text();
+  if (t.size() > 2) triphone_PIVD_vector.reserve(t.size() - 2);
   for (std::size_t i = 1; i + 1 < t.size(); ++i) {
     triphone_PIVD_struct element;
     std::memset(&element, 0, sizeof element);  // padding bytes included

@@ -34,6 +34,8 @@ class SentenceVectors : public Sentence {
   SentenceVectors(std::string text, std::vector<float> durations);
   SentenceVectors(const SentenceVectors&) = default;
   SentenceVectors& operator=(const SentenceVectors&) = default;
+  SentenceVectors(SentenceVectors&&) = default;
+  SentenceVectors& operator=(SentenceVectors&&) = default;
   ~SentenceVectors() = default;
 
   // A copy of the elements with durations.
