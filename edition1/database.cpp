@@ -8,7 +8,7 @@
 
 #include "model/record_totals.h"
 #include "model/table_values.h"
-#include "text/fatal.h"
+#include "text/open_file.h"
 
 namespace segdur::edition1 {
 
@@ -105,16 +105,12 @@ void Database::finalize_statistics() {
 }
 
 void Database::write_performance() const {
-  std::ofstream out(kPerformanceReportPath);
-  if (!out.is_open()) fatal_open_write(kPerformanceReportPath);
+  std::ofstream out;
+  open_output_or_die(out, kPerformanceReportPath);
   out << "Results of Triphone Modelling\n";
   out << "For triphones \n";
-  out << "\nGeneral Error ";
-  write_value(out, mean_abs_error);
-  out << "\n";
-  out << "\nGeneral Error Percentage ";
-  write_value(out, mean_rel_error * kPercent);
-  out << "\n";
+  out << "\nGeneral Error " << mean_abs_error << "\n";
+  out << "\nGeneral Error Percentage " << mean_rel_error * kPercent << "\n";
   write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
                        mean_duration_consonant);
 }

@@ -11,7 +11,7 @@ bool CellContext::in_table() const {
 }
 
 void divide_cells(duration_cells& cells) {
-  duration_cell_struct* cell = &cells[0][0][0][0];
+  duration_cell_struct* cell = cell_begin(cells);
   for (int k = 0; k < kCellCount; ++k) cell[k].duration = mean_of(cell[k].duration, cell[k].count);
 }
 

@@ -43,6 +43,10 @@ struct CellContext {
   bool in_table() const;
 };
 
+// The first of the kCellCount cells of `cells`, which follow one another in
+// storage order: syll fastest, then level, then words, then pos.
+inline duration_cell_struct* cell_begin(duration_cells& cells) { return &cells[0][0][0][0]; }
+
 // Turns every cell's sum into its mean (no value in a cell without tokens).
 void divide_cells(duration_cells& cells);
 

@@ -60,13 +60,6 @@ void Database::update_database(int index, float duration, place_info_struct plac
   r.syllable_count[at.syll - 1] += 1;
 }
 
-namespace {
-
-// Every cell of `cells` in storage order (syll fastest, then level, words, pos).
-duration_cell_struct* cell_begin(duration_cells& cells) { return &cells[0][0][0][0]; }
-
-}  // namespace
-
 void Database::compute_means() {
   for (triphone_struct& r : all_records()) {
     r.mean_duration = mean_of(r.mean_duration, r.count);
@@ -74,12 +67,12 @@ void Database::compute_means() {
       r.syllable_duration[j] = mean_of(r.syllable_duration[j], r.syllable_count[j]);
     }
     triphone_struct* aggregate = aggregate_of(classify_centre_letter(r.name[kNameCentreCopy]));
-    duration_cell_struct* cell = cell_begin(r.cells);
-    for (int k = 0; k < kCellCount; ++k) {
-      if (aggregate != nullptr) {
-        duration_cell_struct& pooled = cell_begin(aggregate->cells)[k];
-        pooled.duration += cell[k].duration;
-        pooled.count += cell[k].count;
+    if (aggregate != nullptr) {
+      const duration_cell_struct* cell = cell_begin(r.cells);
+      duration_cell_struct* pooled = cell_begin(aggregate->cells);
+      for (int k = 0; k < kCellCount; ++k) {
+        pooled[k].duration += cell[k].duration;
+        pooled[k].count += cell[k].count;
       }
     }
     divide_cells(r.cells);

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "model/database.h"
-#include "text/fatal.h"
+#include "text/open_file.h"
 #include "text/utility.h"
 
 namespace segdur {
@@ -45,8 +45,8 @@ struct LetterErrors {
 }  // namespace
 
 void Database::write_performance() const {
-  std::ofstream out(kPerformanceReportPath);
-  if (!out.is_open()) fatal_open_write(kPerformanceReportPath);
+  std::ofstream out;
+  open_output_or_die(out, kPerformanceReportPath);
 
   const float mean_all = mean(errors_all);
   const float mean_vowels = mean(errors_vowels);
@@ -61,9 +61,9 @@ void Database::write_performance() const {
   out << "\n Vowel size : " << errors_vowels.size();
   out << "\n Consonant size : " << errors_consonants.size();
   out << "\nMean Error in ms\n";
-  write_value(out, mean_all * kMilliseconds);
+  out << mean_all * kMilliseconds;
   out << "\nMean error percentage (not mean)\n";
-  write_value(out, mean_all / mean_duration_all * kPercent);
+  out << mean_all / mean_duration_all * kPercent;
   out << "\n";
 
   const Row rows[] = {
@@ -86,9 +86,7 @@ void Database::write_performance() const {
       {"\nGeneral Consonant PERCENTAGE ERROR\n", rel_error_consonants * kPercent},
   };
   for (const Row& row : rows) {
-    out << row.heading;
-    write_value(out, row.value);
-    out << std::endl;
+    out << row.heading << row.value << std::endl;
   }
 
   const LetterErrors<kVowelCount> vowels(errors_vowel, mean_duration_vowel);

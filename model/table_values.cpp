@@ -30,14 +30,12 @@ float pooled_mean(int a_count, float a, int b_count, float b) {
   return (fa * a + fb * b) / (fa + fb);
 }
 
-void write_value(std::ostream& out, float value) { out << value; }
 
 void write_value_list(std::ostream& out, const char* heading, const float* values, int n,
                       float scale) {
   out << heading;
   for (int k = 0; k < n; ++k) {
-    write_value(out, values[k] * scale);
-    out << std::endl;
+    out << values[k] * scale << std::endl;
   }
 }
 

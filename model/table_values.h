@@ -30,13 +30,10 @@ float per_letter_means(float* sums, const int32_t* counts, int n, int* total);
 // (a_count + b_count), in float.
 float pooled_mean(int a_count, float a, int b_count, float b);
 
-// Writes `value` in the stream's default float format; a value without data
+// Writes `heading`, then one line per value: values[k] * scale and a line
+// end (flushed), in the stream's default float format; a value without data
 // prints as the stream prints a value that is not a number ("-nan" for the
 // result of 0 / 0 on x86).
-void write_value(std::ostream& out, float value);
-
-// Writes `heading`, then one line per value: values[k] * scale and a line
-// end (flushed), with write_value's form.
 void write_value_list(std::ostream& out, const char* heading, const float* values, int n,
                       float scale);
 

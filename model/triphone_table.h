@@ -6,19 +6,18 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <set>
 #include <string>
-#include <system_error>
 #include <type_traits>
 #include <vector>
 
 #include "model/key_index.h"
 #include "model/table_values.h"
 #include "text/fatal.h"
+#include "text/open_file.h"
 #include "text/sentence_vectors.h"
 
 namespace segdur {
@@ -103,12 +102,12 @@ class TriphoneTable {
   // Each opens its stream (the list in text mode, the binary files in binary
   // mode, output created or truncated) or, when the file cannot be opened or
   // the stream is already open, prints the open message and ends the run.
-  void open_list(const char* path) { open_or_die(list_file, path, std::ios::in, false); }
+  void open_list(const char* path) { open_input_or_die(list_file, path); }
   void open_binary_input(const char* path) {
-    open_or_die(binary_in, path, std::ios::in | std::ios::binary, false);
+    open_input_or_die(binary_in, path, std::ios::in | std::ios::binary);
   }
   void open_binary_output(const char* path) {
-    open_or_die(binary_out, path, std::ios::out | std::ios::trunc | std::ios::binary, true);
+    open_output_or_die(binary_out, path, std::ios::out | std::ios::trunc | std::ios::binary);
   }
 
   // True when some record has the key `name`.
@@ -138,13 +137,9 @@ class TriphoneTable {
     for (const Record& r : records) {
       if (key_of(r.name, kRecordNameSize) != name) continue;
       std::cout << "\nInformation for " << name;
-      std::cout << "\nG. Durat ";
-      write_value(std::cout, r.mean_duration);
-      std::cout << std::endl;
+      std::cout << "\nG. Durat " << r.mean_duration << std::endl;
       std::cout << "\nG. Count " << r.count << std::endl;
-      std::cout << "\nG. Error ";
-      write_value(std::cout, r.mean_error);
-      std::cout << std::endl;
+      std::cout << "\nG. Error " << r.mean_error << std::endl;
       std::cout << "\nG. E. Count " << r.error_count << std::endl;
     }
   }
@@ -208,22 +203,6 @@ class TriphoneTable {
   std::vector<Record>& all_records() { return records; }
 
  private:
-  template <class Stream>
-  static void open_or_die(Stream& stream, const char* path, std::ios::openmode mode,
-                          bool for_writing) {
-    bool opened = false;
-    // A directory opens as an input stream but reads as nothing.
-    std::error_code ignored;
-    if (!stream.is_open() && !std::filesystem::is_directory(path, ignored)) {
-      stream.open(path, mode);
-      opened = stream.is_open();
-    }
-    if (!opened) {
-      if (for_writing) fatal_open_write(path);
-      fatal_open_read(path);
-    }
-  }
-
   void append(const Record& r) {
     std::string key = key_of(r.name, kRecordNameSize);
     first_record.add(key, static_cast<int>(records.size()));

@@ -6,18 +6,17 @@
 #include <cstddef>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "stats/duration_statistics.h"
 #include "text/fatal.h"
 #include "text/labeled_file.h"
+#include "text/open_file.h"
 #include "text/sentence.h"
 #include "text/sentence_filter.h"
 #include "text/sentence_vectors.h"
@@ -67,12 +66,8 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::string vector_mode = "word";
   if (argc < 3) fatal("Usage: Programname labellist.txt textout.txt");
 
-  std::ifstream label_list(argv[1]);
-  // A directory opens as an input stream but would read as an empty list.
-  std::error_code ignored;
-  if (!label_list.is_open() || std::filesystem::is_directory(argv[1], ignored)) {
-    fatal_open_read(argv[1]);
-  }
+  std::ifstream label_list;
+  open_input_or_die(label_list, argv[1]);
   std::string entry;
   std::vector<std::string> labeled_files;
   while (label_list >> entry) labeled_files.push_back(entry);

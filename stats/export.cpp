@@ -9,6 +9,7 @@
 #include "stats/duration_statistics.h"
 #include "stats/letter_table.h"
 #include "text/fatal.h"
+#include "text/open_file.h"
 #include "text/utility.h"
 
 namespace segdur {
@@ -148,8 +149,8 @@ void DurationStatistics::write_general_statistics() {
   make_directory("general");
   const std::string name = make_file_name("general");
   const std::string path = "general/" + name;
-  std::ofstream out(path);
-  if (!out) fatal_open_write(path.c_str());
+  std::ofstream out;
+  open_output_or_die(out, path.c_str());
 
   compute_means();
   out << "General Statistical Information\n\n";

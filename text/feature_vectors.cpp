@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "text/fatal.h"
+#include "text/open_file.h"
 #include "text/limits.h"
 #include "text/utility.h"
 
@@ -74,8 +75,8 @@ void write_count_group(std::ofstream& out, int width, int value) {
 
 void write_PID_V_vector_to_file(std::vector<PIVD_struct> PIVD_vector, const char* path,
                                 std::string mode) {
-  std::ofstream out(path ? path : "");
-  if (!out) fatal_open_write(path);
+  std::ofstream out;
+  open_output_or_die(out, path);
   const bool sentence_mode = mode == "sentence";
 
   for (std::size_t i = 0; i < PIVD_vector.size(); ++i) {

@@ -1,24 +1,17 @@
 #include "text/labeled_file.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "text/fatal.h"
 #include "text/limits.h"
+#include "text/open_file.h"
 
 namespace segdur {
 
 LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {}
 
 void LabeledFile::open(const char* path) {
-  // A directory opens as a stream but reads as nothing; it is no labelled file.
-  std::error_code ignored;
-  if (path == nullptr || file.is_open() || std::filesystem::is_directory(path, ignored)) {
-    fatal_open_read(path);
-  }
-  file.open(path);
-  if (!file.is_open()) fatal_open_read(path);
+  open_input_or_die(file, path);
 }
 
 void LabeledFile::read(const char* path) {

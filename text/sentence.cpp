@@ -89,11 +89,11 @@ void Sentence::analyse(std::string text, std::string mode) {
 
 void Sentence::reserve_position_vectors() {
   const std::size_t n = text.size();
-  for (std::vector<int>* v :
-       {&open_syllable, &in_word_position, &in_sentence_position, &syllables_in_word,
-        &syllable_pattern, &C_or_V, &prev_C_or_V, &after_C_or_V, &consonant_code,
-        &code_of_prev_cons, &code_of_next_cons, &vowel_code, &code_of_prev_vowel,
-        &code_of_next_vowel}) {
+  // The neighbour vectors are built whole by shifting, so only the vectors
+  // that the steps append to need room.
+  for (std::vector<int>* v : {&open_syllable, &in_word_position, &in_sentence_position,
+                              &syllables_in_word, &syllable_pattern, &C_or_V, &consonant_code,
+                              &vowel_code}) {
     v->reserve(n);
   }
   place_info.reserve(n);

@@ -126,7 +126,8 @@ class Sentence {
   void analyse(std::string text, std::string mode);
 
   void syllabify_sentence();
-  // Room for one entry per position of the analysed text in every per-position vector.
+  // Room for one entry per position of the analysed text in the per-position
+  // vectors that the steps append to.
   void reserve_position_vectors();
   int syllable_is_open(unsigned position) const;
   void make_syllable_letter_vectors();

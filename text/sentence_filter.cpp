@@ -1,11 +1,10 @@
 #include "text/sentence_filter.h"
 
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "text/fatal.h"
 #include "text/letter.h"
+#include "text/open_file.h"
 #include "text/sentence.h"
 
 namespace segdur {
@@ -18,16 +17,6 @@ const char* const kAnalyseMode = "do";
 // The mode in which a sentence is stored without analysis.
 const char* const kKeepMode = "dont";
 
-// Opens `stream` on `path` in text mode; a stream that is already open, a
-// directory (which opens but reads as nothing), or any other failure, ends
-// the run with the message for reading.
-void open_input_or_die(const char* path, std::ifstream& stream) {
-  std::error_code ignored;
-  if (path != nullptr && std::filesystem::is_directory(path, ignored)) fatal_open_read(path);
-  stream.open(path ? path : "", std::ios::in);
-  if (stream.fail()) fatal_open_read(path);
-}
-
 // Writes every element of `sentences` in order, each on its own line and
 // flushed.
 void write_lines(std::ostream& out, const std::multiset<std::string>& sentences) {
@@ -36,17 +25,16 @@ void write_lines(std::ostream& out, const std::multiset<std::string>& sentences)
 
 }  // namespace
 
-void SentenceFilter::open_text_file(const char* path) { open_input_or_die(path, text_file); }
+void SentenceFilter::open_text_file(const char* path) { open_input_or_die(text_file, path); }
 
-void SentenceFilter::open_set_file(const char* path) { open_input_or_die(path, set_file); }
+void SentenceFilter::open_set_file(const char* path) { open_input_or_die(set_file, path); }
 
 void SentenceFilter::open_fine_file(const char* path) { open_output_or_die(path, fine_file); }
 
 void SentenceFilter::open_faulty_file(const char* path) { open_output_or_die(path, faulty_file); }
 
 void SentenceFilter::open_output_or_die(const char* path, std::ofstream& stream) {
-  stream.open(path ? path : "", std::ios::out | std::ios::trunc);
-  if (stream.fail()) fatal_open_write(path);
+  segdur::open_output_or_die(stream, path);
 }
 
 void SentenceFilter::split_text() {

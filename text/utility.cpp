@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "text/fatal.h"
+#include "text/open_file.h"
 
 namespace segdur {
 
@@ -16,9 +17,8 @@ namespace {
 
 // Opens `path` for writing in text mode (created or truncated) or ends the run.
 std::ofstream open_for_writing(const char* path) {
-  if (path == nullptr) fatal_open_write(path);
-  std::ofstream out(path);
-  if (!out.is_open()) fatal_open_write(path);
+  std::ofstream out;
+  open_output_or_die(out, path);
   return out;
 }
 
