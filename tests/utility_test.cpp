@@ -107,6 +107,29 @@ TEST(UtilityDecimalPoints, OpenFailuresEndTheRunAndTheInputIsCheckedFirst) {
   EXPECT_EQ(r.err, "Could not open file P" + in + " to write\n");
 }
 
+// A directory opens as a stream that reads as empty; every reader refuses it
+// like a missing file, and convert_decimal_points creates no output for it.
+TEST(UtilityReaders, ADirectoryIsRefusedWithTheReadMessage) {
+  TempDir dir;
+  const std::string folder = dir.file("folder");
+  dir.write("folder/.keep", "");
+  const std::string out = dir.file("out.txt");
+  auto r = run_in_child([&] { read_int_vector_from_file(folder.c_str()); });
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Could not open file " + folder + " to read\n");
+  r = run_in_child([&] { convert_decimal_points(folder.c_str(), out.c_str()); });
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Could not open file " + folder + " to read\n");
+  EXPECT_FALSE(std::ifstream(out).is_open());
+  // A directory as the output is refused with the write message.
+  const std::string in = dir.write("in.txt", "1.5\n");
+  r = run_in_child([&] { convert_decimal_points(in.c_str(), folder.c_str()); });
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Could not open file " + folder + " to write\n");
+}
+
 TEST(UtilityStrings, CharArrayCopiesEveryByteAndEndsWithNul) {
   char* empty = string_to_char_array("");
   EXPECT_EQ(empty[0], '\0');

@@ -8,7 +8,6 @@
 #include <limits>
 #include <utility>
 
-#include "text/fatal.h"
 #include "text/open_file.h"
 
 namespace segdur {
@@ -22,11 +21,10 @@ std::ofstream open_for_writing(const char* path) {
   return out;
 }
 
-// Opens `path` for reading in text mode or ends the run.
+// Opens `path` for reading in text mode or ends the run (a directory too).
 std::ifstream open_for_reading(const char* path) {
-  if (path == nullptr) fatal_open_read(path);
-  std::ifstream in(path);
-  if (!in.is_open()) fatal_open_read(path);
+  std::ifstream in;
+  open_input_or_die(in, path);
   return in;
 }
 
