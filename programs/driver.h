@@ -31,6 +31,14 @@ constexpr int kTriphoneListEntries = 8000;
 constexpr float kLabelSampleRate = 16000.0f;
 // The triphone whose totals are printed after training and after testing.
 constexpr char kReportedTriphone[] = "edi";
+// Share of the labelled files that train: the first n x 0.9 (in double,
+// truncated toward zero) of the shuffled list; the rest test.
+constexpr double kTrainingShare = 0.9;
+// Selectors of the statistics object every run constructs and destroys: all
+// syllables, words of any syllable count, every position in the word.
+constexpr int kStatisticsSyllableType = 2;
+constexpr int kStatisticsSyllableNumber = 0;
+constexpr int kStatisticsWordPosition = 5;
 
 namespace driver_detail {
 
@@ -75,9 +83,10 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   const int n = static_cast<int>(labeled_files.size());
   std::vector<int> order = make_shuffled_index_vector(n);
-  const int train_count = static_cast<int>(static_cast<double>(n) * 0.9);
+  const int train_count = static_cast<int>(static_cast<double>(n) * kTrainingShare);
 
-  DurationStatistics statistics(vector_mode, 2, 0, 5);
+  DurationStatistics statistics(vector_mode, kStatisticsSyllableType, kStatisticsSyllableNumber,
+                                kStatisticsWordPosition);
   SentenceFilter filter;
   filter.open_fine_file(argv[2]);
   std::string sentence_text;

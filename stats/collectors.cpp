@@ -23,7 +23,7 @@ constexpr int kSemivowelContext = 12;
 }  // namespace
 
 void DurationStatistics::collect_vowels() {
-  for (int v = 0; v < kVowelCount; ++v) collect_vowel(kVowelRows[v].letter, &vowel_durations[v]);
+  for (int v = 0; v < kVowelCount; ++v) collect_vowel(kVowelsInCodeOrder[v], &vowel_durations[v]);
 }
 
 void DurationStatistics::collect_vowel(char vowel, std::vector<float>* out) {
@@ -38,7 +38,7 @@ void DurationStatistics::collect_vowel(char vowel, std::vector<float>* out) {
 
 void DurationStatistics::collect_consonants() {
   for (int c = 0; c < kConsonantCount; ++c) {
-    collect_consonant(kConsonantRows[c].letter, &consonant_durations[c]);
+    collect_consonant(kConsonantsInCodeOrder[c], &consonant_durations[c]);
   }
 }
 
@@ -60,7 +60,7 @@ void DurationStatistics::collect_vowels_before_consonants() {
 
 void DurationStatistics::collect_open_closed() {
   for (int v = 0; v < kVowelCount; ++v) {
-    collect_open_closed_vowel(kVowelRows[v].letter, &contexts[kOpenContext].durations[v],
+    collect_open_closed_vowel(kVowelsInCodeOrder[v], &contexts[kOpenContext].durations[v],
                               &contexts[kClosedContext].durations[v]);
   }
 }
@@ -130,7 +130,7 @@ void DurationStatistics::collect_semivowel_vowel(char vowel, std::vector<float>*
 
 void DurationStatistics::collect_pair(ClassWorker worker, int first) {
   for (int v = 0; v < kVowelCount; ++v) {
-    (this->*worker)(kVowelRows[v].letter, &contexts[first].durations[v],
+    (this->*worker)(kVowelsInCodeOrder[v], &contexts[first].durations[v],
                     &contexts[first + 1].durations[v]);
   }
 }
@@ -161,13 +161,13 @@ void DurationStatistics::collect_semivowel() {
 
 void DurationStatistics::collect_vowel_PIVD_vectors() {
   for (int v = 0; v < kVowelCount; ++v) {
-    collect_PIVD_vector(kVowelRows[v].letter, &vowel_PIVD_vectors[v]);
+    collect_PIVD_vector(kVowelsInCodeOrder[v], &vowel_PIVD_vectors[v]);
   }
 }
 
 void DurationStatistics::collect_consonant_PIVD_vectors() {
   for (int c = 0; c < kConsonantCount; ++c) {
-    collect_PIVD_vector(kConsonantRows[c].letter, &consonant_PIVD_vectors[c]);
+    collect_PIVD_vector(kConsonantsInCodeOrder[c], &consonant_PIVD_vectors[c]);
   }
 }
 

@@ -89,46 +89,46 @@ void DurationStatistics::write_vector_files() {
 
 void DurationStatistics::write_vowel_files() {
   make_directory("vowel_vectors");
-  for (const letter_tag_row& row : kVowelRows) write_vowel_vector(row.letter);
+  for (int v = 0; v < kVowelCount; ++v) write_vowel_vector(kVowelsInCodeOrder[v]);
   make_directory("vowel_piv_d_vectors");
-  for (const letter_tag_row& row : kVowelRows) write_vowel_PIVD_vector(row.letter);
+  for (int v = 0; v < kVowelCount; ++v) write_vowel_PIVD_vector(kVowelsInCodeOrder[v]);
 }
 
 void DurationStatistics::write_consonant_files() {
   make_directory("consonant_vectors");
-  for (const letter_tag_row& row : kConsonantRows) write_consonant_vector(row.letter);
+  for (int c = 0; c < kConsonantCount; ++c) write_consonant_vector(kConsonantsInCodeOrder[c]);
   make_directory("consonant_pivd_vectors");
-  for (const letter_tag_row& row : kConsonantRows) write_consonant_PIVD_vector(row.letter);
+  for (int c = 0; c < kConsonantCount; ++c) write_consonant_PIVD_vector(kConsonantsInCodeOrder[c]);
 }
 
 void DurationStatistics::write_vowel_vector(char letter) {
-  const int v = row_of(kVowelRows, letter);
+  const int v = vowel_row(letter);
   if (v < 0) return;
   const auto path =
-      char_array("vowel_vectors/" + make_file_name(std::string("vowel") + kVowelRows[v].tag));
+      char_array("vowel_vectors/" + make_file_name(std::string("vowel") + kVowelTags[v]));
   write_float_vector_to_file(vowel_durations[v], path.get());
 }
 
 void DurationStatistics::write_vowel_PIVD_vector(char letter) {
-  const int v = row_of(kVowelRows, letter);
+  const int v = vowel_row(letter);
   if (v < 0) return;
-  const auto path = char_array(std::string("vowel_piv_d_vectors/piv_d_vowel_") + kVowelRows[v].tag);
+  const auto path = char_array(std::string("vowel_piv_d_vectors/piv_d_vowel_") + kVowelTags[v]);
   write_PID_V_vector_to_file(vowel_PIVD_vectors[v], path.get(), vector_mode);
 }
 
 void DurationStatistics::write_consonant_vector(char letter) {
-  const int c = row_of(kConsonantRows, letter);
+  const int c = consonant_row(letter);
   if (c < 0) return;
   const auto path = char_array("consonant_vectors/" +
-                               make_file_name(std::string("consonant") + kConsonantRows[c].tag));
+                               make_file_name(std::string("consonant") + kConsonantTags[c]));
   write_float_vector_to_file(consonant_durations[c], path.get());
 }
 
 void DurationStatistics::write_consonant_PIVD_vector(char letter) {
-  const int c = row_of(kConsonantRows, letter);
+  const int c = consonant_row(letter);
   if (c < 0) fatal("illegal consonant\n error in consonant writing");
   const auto path =
-      char_array(std::string("consonant_pivd_vectors/consonant_pivd_") + kConsonantRows[c].tag);
+      char_array(std::string("consonant_pivd_vectors/consonant_pivd_") + kConsonantTags[c]);
   write_PID_V_vector_to_file(consonant_PIVD_vectors[c], path.get(), vector_mode);
 }
 

@@ -1,35 +1,30 @@
 #pragma once
-// The vowels and consonants in code order with the tag that stands for each
-// letter in export file names.
+// The tag that stands for each vowel and consonant in export file names. The
+// letters themselves, in code order, are the alphabet's (text/limits.h).
 
+#include "text/letter.h"
 #include "text/limits.h"
 
 namespace segdur {
 
-// One letter and its file-name tag (lower case; no two letters share one).
-struct letter_tag_row {
-  char letter;
-  const char* tag;
-};
+// Tag k belongs to the vowel of code k (lower case; no two letters share one).
+constexpr const char* kVowelTags[kVowelCount] = {"a", "e", "i", "ii", "o", "oo", "u", "uu"};
 
-// Row k is the vowel of code k.
-constexpr letter_tag_row kVowelRows[kVowelCount] = {
-    {'a', "a"}, {'e', "e"}, {'I', "i"}, {'i', "ii"},
-    {'o', "o"}, {'O', "oo"}, {'u', "u"}, {'U', "uu"}};
+// Tag k belongs to the consonant of code k.
+constexpr const char* kConsonantTags[kConsonantCount] = {
+    "b", "c", "cc", "d", "f", "g", "gg", "h", "j", "k", "l",
+    "m", "n", "p", "r", "s", "ss", "t", "v", "y", "z"};
 
-// Row k is the consonant of code k.
-constexpr letter_tag_row kConsonantRows[kConsonantCount] = {
-    {'b', "b"}, {'c', "c"}, {'C', "cc"}, {'d', "d"}, {'f', "f"}, {'g', "g"}, {'G', "gg"},
-    {'h', "h"}, {'j', "j"}, {'k', "k"}, {'l', "l"}, {'m', "m"}, {'n', "n"}, {'p', "p"},
-    {'r', "r"}, {'s', "s"}, {'S', "ss"}, {'t', "t"}, {'v', "v"}, {'y', "y"}, {'z', "z"}};
+// The vowel code of `letter`, or -1 when it is not one of the eight vowels.
+inline int vowel_row(char letter) {
+  const Letter l(letter);
+  return l.is_vowel() ? l.vowel_number() : -1;
+}
 
-// The index of the row of `letter`, or -1 when no row holds it.
-template <int count>
-int row_of(const letter_tag_row (&rows)[count], char letter) {
-  for (int k = 0; k < count; ++k) {
-    if (rows[k].letter == letter) return k;
-  }
-  return -1;
+// The consonant code of `letter`, or -1 when it is not one of the 21 consonants.
+inline int consonant_row(char letter) {
+  const int code = Letter(letter).consonant_number();
+  return code == kNotAConsonant ? -1 : code;
 }
 
 }  // namespace segdur

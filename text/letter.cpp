@@ -10,13 +10,6 @@ namespace segdur {
 
 namespace {
 
-// Code order of the vowels and of the consonants: a character's index in
-// these strings is its code.
-constexpr char kVowelsInCodeOrder[] = "aeIioOuU";
-constexpr char kConsonantsInCodeOrder[] = "bcCdfgGhjklmnprsStvyz";
-static_assert(sizeof(kVowelsInCodeOrder) - 1 == kVowelCount, "eight vowel codes");
-static_assert(sizeof(kConsonantsInCodeOrder) - 1 == kConsonantCount, "21 consonant codes");
-
 // Code of every byte in the order of `set` (its index there), or -1; built
 // once so that a class question is one table read.
 struct CodeTable {

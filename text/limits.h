@@ -1,20 +1,28 @@
 #pragma once
-// Fixed sizes of the alphabet and of the analysis, defined once.
+// The sentence alphabet and the fixed sizes of the analysis, defined once.
 
 namespace segdur {
 
-// Vowel codes 0..7 (a e I i o O u U); 8 means "not a vowel".
-constexpr int kVowelCount = 8;
-constexpr int kNotAVowel = 8;
+// The vowels and the consonants in code order: a letter's index in its string
+// is its code. Every class test, the alphabet check and the statistics' letter
+// rows read these two strings.
+constexpr char kVowelsInCodeOrder[] = "aeIioOuU";
+constexpr char kConsonantsInCodeOrder[] = "bcCdfgGhjklmnprsStvyz";
 
-// Consonant codes 0..20 (b c C d f g G h j k l m n p r s S t v y z); 21 means "not a consonant".
-constexpr int kConsonantCount = 21;
-constexpr int kNotAConsonant = 21;
+// Vowel codes 0..7; 8 means "not a vowel".
+constexpr int kVowelCount = sizeof(kVowelsInCodeOrder) - 1;
+constexpr int kNotAVowel = kVowelCount;
+static_assert(kVowelCount == 8, "every per-vowel table has eight entries");
+
+// Consonant codes 0..20; 21 means "not a consonant".
+constexpr int kConsonantCount = sizeof(kConsonantsInCodeOrder) - 1;
+constexpr int kNotAConsonant = kConsonantCount;
+static_assert(kConsonantCount == 21, "every per-consonant table has 21 entries");
+
+// The pause and word-boundary symbol, the alphabet's 30th symbol.
+constexpr char kSeparator = 'Z';
 
 // A word of more syllables than this makes its sentence invalid.
 constexpr int kMaxSyllablesPerWord = 14;
-
-// The pause and word-boundary symbol.
-constexpr char kSeparator = 'Z';
 
 }  // namespace segdur

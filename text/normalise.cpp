@@ -18,10 +18,6 @@ bool separator_at(const std::string& s, std::size_t pos) {
   return pos < s.size() && s[pos] == kSeparator;
 }
 
-// The 29 letters and the separator, the symbols of the sentence alphabet
-// besides punctuation.
-const std::string kAlphabetSymbols = "abcCdefgGhIijklmnoOprsStuUvyzZ";
-
 // The marks that normalisation attaches to the word before them, in the
 // order in which they are treated.
 const char* const kAttachedMarks[] = {".", "?", "!", ",", ";", ":"};
@@ -89,7 +85,7 @@ void Sentence::normalise_punctuation() {
 bool Sentence::check_alphabet() {
   for (std::size_t j = 0; j < text.size(); ++j) {
     const char c = text[j];
-    if (kAlphabetSymbols.find(c) != std::string::npos || is_punctuation(c)) continue;
+    if (Letter(c).is_in_alphabet()) continue;
     std::cout << "\nerror, a character that is not in \"our\" alphabet exist in sentence\n"
               << text << std::endl
               << "at location " << j << " where character is " << c;
