@@ -113,6 +113,7 @@ void Database::write_performance() const {
   out << "\nGeneral Error Percentage " << mean_rel_error * kPercent << "\n";
   write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
                        mean_duration_consonant);
+  close_output_or_die(out, kPerformanceReportPath);
 }
 
 }  // namespace segdur::edition1

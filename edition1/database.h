@@ -79,7 +79,7 @@ class Database : public TriphoneTable<triphone_struct> {
   // overall figures by predicted_count (inf or nan when it is 0).
   void finalize_statistics();
   // Writes the short "performance_triphone.txt" in the working directory; a
-  // file that cannot be opened ends the run (status 1).
+  // file that cannot be opened or written ends the run (status 1).
   void write_performance() const;
 
   int32_t test_count_vowel[kVowelCount] = {};

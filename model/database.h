@@ -85,7 +85,7 @@ class Database : public TriphoneTable<triphone_struct> {
   // Turns the error sums into means.
   void finalize_statistics();
   // Writes "performance_triphone.txt" in the working directory; a file that
-  // cannot be opened ends the run (status 1).
+  // cannot be opened or written ends the run (status 1).
   void write_performance() const;
 
   int32_t test_count_vowel[kVowelCount] = {};

@@ -111,6 +111,7 @@ void Database::write_performance() const {
   }
   write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
                        mean_duration_consonant);
+  close_output_or_die(out, kPerformanceReportPath);
 }
 
 }  // namespace segdur

@@ -146,13 +146,15 @@ class TriphoneTable {
 
   // Writes every record, in order, as Record::kFileSize raw bytes to `path`
   // (created or truncated) and prints "\nSize of Database : " and the count.
+  // A failed write then ends the run (status 1), removing the cut file when
+  // `path` itself is a regular file.
   void write_binary(const char* path) {
     open_binary_output(path);
     for (const Record& r : records) {
       binary_out.write(reinterpret_cast<const char*>(&r), sizeof r);
     }
     std::cout << "\nSize of Database : " << records.size() << std::endl;
-    binary_out.close();
+    close_output_or_die(binary_out, path);
   }
 
   // Appends records from the binary database at `path`. "-bd": prints

@@ -60,6 +60,22 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
   labeled_file.close();
 }
 
+// Ends the run before `output` is truncated when it names the same existing
+// regular file as the label list, the triphone list or one of the labelled
+// files, however either path is spelt. An output that does not exist yet, or
+// that is no regular file (/dev/null, a FIFO: opening it destroys nothing),
+// passes without looking at the inputs.
+inline void refuse_output_among_inputs(const char* output, const char* label_list,
+                                       const std::vector<std::string>& labeled_files) {
+  const FileIdentity target(output);
+  if (!target.is_regular_file()) return;
+  bool is_input = target.is_same_file(label_list) || target.is_same_file(kTriphoneListPath);
+  for (std::size_t k = 0; !is_input && k < labeled_files.size(); ++k) {
+    is_input = target.is_same_file(labeled_files[k].c_str());
+  }
+  if (is_input) fatal_output_is_input(output);
+}
+
 }  // namespace driver_detail
 
 // The whole run: `argv[1]` is the label list (white-space separated paths),
@@ -68,7 +84,8 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
 // needs read, train, compute_means, print_info, test, finalize_statistics and
 // write_performance. Returns 0 after a complete run; every error ends the
 // process with status 1 (usage text, a list or labelled file that cannot be
-// read, an output file that cannot be created, errors of the table).
+// read, an output file that cannot be created or is an input of the run, a
+// report or standard output that cannot be written, errors of the table).
 template <class MakeDatabase>
 int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::string vector_mode = "word";
@@ -88,6 +105,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   DurationStatistics statistics(vector_mode, kStatisticsSyllableType, kStatisticsSyllableNumber,
                                 kStatisticsWordPosition);
   SentenceFilter filter;
+  driver_detail::refuse_output_among_inputs(argv[2], argv[1], labeled_files);
   filter.open_fine_file(argv[2]);
   std::string sentence_text;
   auto database = make_database();
@@ -109,6 +127,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   database.finalize_statistics();
   database.print_info(kReportedTriphone);
   database.write_performance();
+  flush_standard_output_or_die();
   return 0;
 }
 

@@ -135,7 +135,7 @@ class DurationStatistics {
   // Creates general/, writes general/<make_file_name("general")> (161 lines:
   // the selectors and every mean, after compute_means) and its comma-decimal
   // copy general/C<same name>. A report that cannot be opened ends the run
-  // before any sum is changed.
+  // before any sum is changed; one that cannot be written ends it after.
   void write_general_statistics();
 
   std::string vector_mode;    // mode of the feature-vector files ("sentence" adds groups)

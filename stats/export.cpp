@@ -163,7 +163,7 @@ void DurationStatistics::write_general_statistics() {
   for (int k = 0; k < kVowelContextCount; ++k) {
     write_block(out, kContextHeadings[k], contexts[k].sum, kVowelCount);
   }
-  out.close();
+  close_output_or_die(out, path.c_str());
 
   const auto in_path = char_array(path);
   const auto copy_path = char_array("general/C" + name);

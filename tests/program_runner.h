@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,10 +26,13 @@ inline std::string read_file(const std::string& path) {
 inline bool has_faketime() { return std::system("command -v faketime >/dev/null 2>&1") == 0; }
 
 // Runs `program` with `args` in `dir` (TZ=UTC); with `fixed_clock` under
-// faketime at 2020-01-01 00:00:00 UTC, which fixes the random split. A program
-// that cannot be started ends with status 127.
+// faketime at 2020-01-01 00:00:00 UTC, which fixes the random split.
+// `before_start`, when given, runs in the child just before the program
+// starts (to set a limit or move a standard stream). A program that cannot be
+// started ends with status 127.
 inline ChildResult run_program(const char* program, const TempDir& dir,
-                               const std::vector<std::string>& args, bool fixed_clock = false) {
+                               const std::vector<std::string>& args, bool fixed_clock = false,
+                               const std::function<void()>& before_start = {}) {
   return run_in_child([&] {
     if (chdir(dir.path().c_str()) != 0) _exit(126);
     setenv("TZ", "UTC", 1);
@@ -43,6 +47,7 @@ inline ChildResult run_program(const char* program, const TempDir& dir,
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
+    if (before_start) before_start();
     execvp(argv[0], argv.data());
     _exit(127);
   });

@@ -1,9 +1,11 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -70,6 +72,20 @@ std::string capture_stdout(const std::function<void()>& body) {
   body();
   std::cout.rdbuf(old);
   return sink.str();
+}
+
+void limit_file_size(long bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+}
+
+void redirect_standard_output(const char* path) {
+  std::cout.flush();
+  std::fflush(stdout);
+  const int fd = open(path, O_WRONLY);
+  if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(125);
+  close(fd);
 }
 
 TempDir::TempDir() {

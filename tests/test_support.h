@@ -21,6 +21,14 @@ ChildResult run_in_child(const std::function<void()>& body);
 // Runs `body` in the current process and returns what it wrote to standard output.
 std::string capture_stdout(const std::function<void()>& body);
 
+// In a child: no file written from now on may grow beyond `bytes`; a write
+// past the limit fails (SIGXFSZ is ignored, so the write returns an error).
+// Standard output and standard error captured by run_in_child count too.
+void limit_file_size(long bytes);
+
+// In a child: standard output goes to the file at `path` from now on.
+void redirect_standard_output(const char* path);
+
 // A fresh empty directory under the system's temporary directory, removed
 // with its contents when the object is destroyed.
 class TempDir {

@@ -15,9 +15,11 @@ namespace {
   std::exit(1);
 }
 
-[[noreturn]] void fatal_open(const char* path, const char* direction) {
+// Prints `before`, the path (a null path as an empty name) and `after` on
+// standard error, after what standard output holds so far, and ends the run.
+[[noreturn]] void fatal_about_file(const char* before, const char* path, const char* after) {
   std::cout.flush();
-  std::fprintf(stderr, "Could not open file %s to %s\n", path ? path : "", direction);
+  std::fprintf(stderr, "%s%s%s", before, path ? path : "", after);
   end_run();
 }
 
@@ -28,8 +30,23 @@ void fatal(const std::string& message) {
   end_run();
 }
 
-void fatal_open_read(const char* path) { fatal_open(path, "read"); }
+void fatal_open_read(const char* path) {
+  fatal_about_file("Could not open file ", path, " to read\n");
+}
 
-void fatal_open_write(const char* path) { fatal_open(path, "write"); }
+void fatal_open_write(const char* path) {
+  fatal_about_file("Could not open file ", path, " to write\n");
+}
+
+void fatal_write(const char* path) { fatal_about_file("Could not write file ", path, "\n"); }
+
+void fatal_output_is_input(const char* path) {
+  fatal_about_file("Could not open file ", path, " to write: it is an input of the run\n");
+}
+
+void fatal_standard_output() {
+  std::fprintf(stderr, "Could not write to standard output\n");
+  end_run();
+}
 
 }  // namespace segdur

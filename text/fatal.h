@@ -18,4 +18,16 @@ namespace segdur {
 // the process with exit status 1. A null path prints as an empty name.
 [[noreturn]] void fatal_open_write(const char* path);
 
+// Writes "Could not write file <path>\n" to standard error and ends the
+// process with exit status 1. A null path prints as an empty name.
+[[noreturn]] void fatal_write(const char* path);
+
+// Writes "Could not open file <path> to write: it is an input of the run\n"
+// to standard error and ends the process with exit status 1.
+[[noreturn]] void fatal_output_is_input(const char* path);
+
+// Writes "Could not write to standard output\n" to standard error and ends
+// the process with exit status 1.
+[[noreturn]] void fatal_standard_output();
+
 }  // namespace segdur

@@ -113,6 +113,7 @@ void write_PID_V_vector_to_file(std::vector<PIVD_struct> PIVD_vector, const char
     out << PIVD_vector[i].duration << " " << '\n';
     out.flush();
   }
+  close_output_or_die(out, path);
 }
 
 }  // namespace segdur

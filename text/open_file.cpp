@@ -1,11 +1,45 @@
 #include "text/open_file.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "text/fatal.h"
 
 namespace segdur {
+
+namespace {
+
+// Removes what `path` names when the path itself is a regular file; a
+// symlink is looked at, not followed, and anything else is left alone.
+void remove_if_regular_file(const char* path) {
+  std::error_code ignored;
+  if (std::filesystem::symlink_status(path, ignored).type() ==
+      std::filesystem::file_type::regular) {
+    std::filesystem::remove(path, ignored);
+  }
+}
+
+[[noreturn]] void fail_write(const char* path) {
+  if (path != nullptr) remove_if_regular_file(path);
+  fatal_write(path);
+}
+
+// Device and inode of what `path` names, through symlinks, and whether it is
+// a regular file; false when it names nothing.
+bool identify(const char* path, std::uint64_t* device, std::uint64_t* inode, bool* regular) {
+  struct stat info;
+  if (path == nullptr || ::stat(path, &info) != 0) return false;
+  *device = static_cast<std::uint64_t>(info.st_dev);
+  *inode = static_cast<std::uint64_t>(info.st_ino);
+  *regular = S_ISREG(info.st_mode);
+  return true;
+}
+
+}  // namespace
 
 void open_input_or_die(std::ifstream& stream, const char* path, std::ios::openmode mode) {
   std::error_code ignored;
@@ -20,6 +54,34 @@ void open_output_or_die(std::ofstream& stream, const char* path, std::ios::openm
   if (path == nullptr || stream.is_open()) fatal_open_write(path);
   stream.open(path, mode);
   if (!stream.is_open()) fatal_open_write(path);
+}
+
+void close_output_or_die(std::ofstream& stream, const char* path) {
+  stream.close();
+  if (stream.fail()) fail_write(path);
+}
+
+void flush_output_or_die(std::ofstream& stream, const char* path) {
+  stream.flush();
+  if (stream.fail()) fail_write(path);
+}
+
+void flush_standard_output_or_die() {
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed || std::cout.fail() || std::ferror(stdout) != 0) fatal_standard_output();
+}
+
+FileIdentity::FileIdentity(const char* path) {
+  exists_ = identify(path, &device_, &inode_, &regular_);
+}
+
+bool FileIdentity::is_same_file(const char* other) const {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool regular = false;
+  return exists_ && identify(other, &device, &inode, &regular) && device == device_ &&
+         inode == inode_;
 }
 
 }  // namespace segdur

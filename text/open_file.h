@@ -1,6 +1,8 @@
 #pragma once
-// Opening a file, or ending the run when it cannot be opened.
+// Opening a file, or ending the run when it cannot be opened; closing a file
+// that was written, or ending the run when a write to it failed.
 
+#include <cstdint>
 #include <fstream>
 #include <ios>
 
@@ -19,5 +21,45 @@ void open_input_or_die(std::ifstream& stream, const char* path,
 // the run (status 1).
 void open_output_or_die(std::ofstream& stream, const char* path,
                         std::ios::openmode mode = std::ios::out | std::ios::trunc);
+
+// Closes `stream`, opened on `path` by open_output_or_die, after its last
+// line. When a write to it or the close failed (a full disk, a size limit,
+// /dev/full), prints "Could not write file <path>\n" on standard error and
+// ends the run (status 1); before that the incomplete file is removed when
+// `path` itself names a regular file. A device, a FIFO, a symlink and the
+// file a symlink points to are never removed.
+void close_output_or_die(std::ofstream& stream, const char* path);
+
+// The same check for a stream that stays open: flushes `stream` and, when a
+// write to it failed, handles it as close_output_or_die does.
+void flush_output_or_die(std::ofstream& stream, const char* path);
+
+// Flushes standard output; when anything written to it was lost, prints
+// "Could not write to standard output\n" on standard error and ends the run
+// (status 1).
+void flush_standard_output_or_die();
+
+// The identity of the file a path names (device and inode, through any
+// symlinks), taken once, to tell whether other paths name that same file
+// however they are spelt: relative or absolute, through a symlink or a hard
+// link. A path that names no existing file has no identity and matches
+// nothing.
+class FileIdentity {
+ public:
+  explicit FileIdentity(const char* path);
+
+  // True when the path named an existing regular file when the identity was
+  // taken (a symlink counts as what it points to); a device or a FIFO is not.
+  bool is_regular_file() const { return regular_; }
+  // True when `other` names this same existing file; false when either
+  // names nothing (a null path included).
+  bool is_same_file(const char* other) const;
+
+ private:
+  bool exists_ = false;
+  bool regular_ = false;
+  std::uint64_t device_ = 0;
+  std::uint64_t inode_ = 0;
+};
 
 }  // namespace segdur

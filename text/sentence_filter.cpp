@@ -23,15 +23,29 @@ void write_lines(std::ostream& out, const std::multiset<std::string>& sentences)
   for (const std::string& sentence : sentences) out << sentence << std::endl;
 }
 
+// Writes the set to a set file that stays open and ends the run when a line
+// was lost. A stream that was never opened takes the writes silently.
+void write_lines_to_open_file(std::ofstream& out, const std::string& path,
+                              const std::multiset<std::string>& sentences) {
+  write_lines(out, sentences);
+  if (out.is_open()) flush_output_or_die(out, path.c_str());
+}
+
 }  // namespace
 
 void SentenceFilter::open_text_file(const char* path) { open_input_or_die(text_file, path); }
 
 void SentenceFilter::open_set_file(const char* path) { open_input_or_die(set_file, path); }
 
-void SentenceFilter::open_fine_file(const char* path) { open_output_or_die(path, fine_file); }
+void SentenceFilter::open_fine_file(const char* path) {
+  open_output_or_die(path, fine_file);
+  fine_path = path;
+}
 
-void SentenceFilter::open_faulty_file(const char* path) { open_output_or_die(path, faulty_file); }
+void SentenceFilter::open_faulty_file(const char* path) {
+  open_output_or_die(path, faulty_file);
+  faulty_path = path;
+}
 
 void SentenceFilter::open_output_or_die(const char* path, std::ofstream& stream) {
   segdur::open_output_or_die(stream, path);
@@ -77,19 +91,20 @@ void SentenceFilter::add_faulty_sentence(std::string sentence) {
 void SentenceFilter::write_sets() {
   std::cout << "\nSize of fine set :" << fine_set.size() << std::endl;
   std::cout << "\nSize of faulty set :" << faulty_set.size() << std::endl;
-  write_lines(fine_file, fine_set);
-  write_lines(faulty_file, faulty_set);
+  write_lines_to_open_file(fine_file, fine_path, fine_set);
+  write_lines_to_open_file(faulty_file, faulty_path, faulty_set);
 }
 
 void SentenceFilter::write_fine_set() {
   std::cout << "\nSize of fine set :" << fine_set.size() << std::endl;
-  write_lines(fine_file, fine_set);
+  write_lines_to_open_file(fine_file, fine_path, fine_set);
 }
 
 void SentenceFilter::write_set_to_file(const char* path, std::multiset<std::string> sentences) {
   std::ofstream out;
   open_output_or_die(path, out);
   write_lines(out, sentences);
+  close_output_or_die(out, path);
 }
 
 void SentenceFilter::read_sentence_set(const char* path) {

@@ -8,8 +8,10 @@
 
 namespace segdur {
 
-// Every member that opens a file ends the run (status 1) when it cannot.
-// The sets keep duplicates, ordered byte by byte as unsigned values.
+// Every member that opens a file ends the run (status 1) when it cannot, and
+// every member that writes a set file ends it when a line of the file was
+// lost ("Could not write file <path>\n", the incomplete file removed). The
+// sets keep duplicates, ordered byte by byte as unsigned values.
 class SentenceFilter {
  public:
   void open_text_file(const char* path);
@@ -27,7 +29,8 @@ class SentenceFilter {
   void add_fine_sentence(std::string sentence, std::string mode);
   // Normalises the sentence without analysing it and stores it.
   void add_faulty_sentence(std::string sentence);
-  // Reports both sizes and writes both sets, one sentence per line.
+  // Reports both sizes and writes both sets, one sentence per line. A set
+  // file that was never opened takes its set silently.
   void write_sets();
   // Reports the fine set's size and writes it.
   void write_fine_set();
@@ -49,6 +52,9 @@ class SentenceFilter {
   std::ifstream text_file;
   std::ofstream fine_file;
   std::ofstream faulty_file;
+  // The paths the two set files were opened on, for the write check.
+  std::string fine_path;
+  std::string faulty_path;
   std::multiset<std::string> fine_set;
   std::multiset<std::string> faulty_set;
   bool last_valid = false;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "text/fatal.h"
 #include "text/open_file.h"
 
 namespace segdur {
@@ -33,7 +34,7 @@ template <typename T>
 void write_values(const T* values, std::size_t n, const char* path) {
   std::ofstream out = open_for_writing(path);
   for (std::size_t i = 0; i < n; ++i) out << values[i] << std::endl;
-  out.close();
+  close_output_or_die(out, path);
 }
 
 std::size_t count_of(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
@@ -69,7 +70,11 @@ void convert_decimal_points(const char* in, const char* out) {
   std::ifstream input = open_for_reading(in);
   std::string out_path;
   if (out != nullptr) out_path = std::strcmp(out, "notgiven") == 0 ? "P" + std::string(in) : out;
-  std::ofstream output = open_for_writing(out != nullptr ? out_path.c_str() : nullptr);
+  const char* output_path = out != nullptr ? out_path.c_str() : nullptr;
+  // Truncating the input would leave nothing to copy.
+  const FileIdentity target(output_path);
+  if (target.is_regular_file() && target.is_same_file(in)) fatal_output_is_input(output_path);
+  std::ofstream output = open_for_writing(output_path);
   std::string word;
   while (input >> word) {
     for (char& c : word) {
@@ -77,7 +82,7 @@ void convert_decimal_points(const char* in, const char* out) {
     }
     output << word << std::endl;
   }
-  output.close();
+  close_output_or_die(output, output_path);
   input.close();
 }
 

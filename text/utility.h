@@ -16,7 +16,9 @@ struct PIVD_struct {
 };
 
 // Numeric vector files: one value per line, flushed after each line; an empty
-// input gives an empty file. A file that cannot be opened ends the run.
+// input gives an empty file. A file that cannot be opened or written ends the
+// run; a file cut short by a failed write is removed first when the path
+// itself is a regular file.
 void write_int_array_to_file(const int* values, int n, const char* path);
 void write_float_array_to_file(const float* values, int n, const char* path);
 void write_int_vector_to_file(std::vector<int> values, const char* path);
@@ -26,7 +28,10 @@ void write_float_vector_to_file(std::vector<float> values, const char* path);
 std::vector<int> read_int_vector_from_file(const char* path);
 
 // Writes one word of `in` per line with every '.' replaced by ','. An output
-// path of exactly "notgiven" means "P" followed by the input path.
+// path of exactly "notgiven" means "P" followed by the input path. An output
+// that is the input's regular file itself, however spelt, ends the run before
+// anything is truncated; so does an output that cannot be opened, and one
+// that cannot be written ends it as the numeric writers do.
 void convert_decimal_points(const char* in, const char* out);
 
 // A new array of s.size() + 1 characters: s, then a NUL. The caller owns it
@@ -52,7 +57,9 @@ float standard_deviation(std::vector<float> values);
 // One line of one-hot feature columns and the duration per element. Mode
 // "sentence" (exactly) adds the in-sentence position and word-number groups.
 // An invalid code prints its message and ends the run, leaving the line half
-// written. A file that cannot be opened ends the run.
+// written. A file that cannot be opened or written ends the run; a file cut
+// short by a failed write is removed first when the path itself is a regular
+// file.
 void write_PID_V_vector_to_file(std::vector<PIVD_struct> PIVD_vector, const char* path,
                                 std::string mode);
 
