@@ -91,12 +91,15 @@ floor() {
 # floor is cat with its buffer kept off mmap; plain cat is shown beside it.
 keep_buffer=(MALLOC_MMAP_THRESHOLD_=4194304 MALLOC_TRIM_THRESHOLD_=8388608)
 
-# run PROGRAM DIR LIST: runs PROGRAM in DIR on LIST $repeat times; sets
-# run_wall (best wall time, s) and run_peak (largest peak resident set, MB).
+# run PROGRAM DIR LIST: runs PROGRAM in DIR on LIST $repeat times, the second
+# argument fine.txt existing (empty) at every run; sets run_wall (best wall
+# time, s) and run_peak (largest peak resident set, MB).
 run() {
   local walls=() peaks=() t0 t1 status r
   for ((r = 0; r < repeat; r++)); do
     rm -f "$2/performance_triphone.txt"
+    # An existing output file: the programs then compare it with every input.
+    : > "$2/fine.txt"
     t0=$(now)
     set +e
     (cd "$2" && /usr/bin/time -v -o "$work/time.txt" "$1" "$3" fine.txt > "$work/run.log" 2>&1)

@@ -9,7 +9,9 @@ seed and parameters always give the same files, byte for byte.
 
 Output, under --out:
   <corpus-dir>/NNNN.lab   one labelled file per sentence (in subfolders of
-                          --per-dir files when --per-dir is set)
+                          --per-dir files when --per-dir is set); other .lab
+                          files in the corpus folder and in its numbered
+                          subfolders, left by an earlier run, are removed
   labels.txt              the labelled-file paths, one per line, relative to --out
   hepsi.txt               the triphone list: three lines per entry; the first
                           three characters of the first line are the triphone,
@@ -54,6 +56,7 @@ import argparse
 import math
 import os
 import random
+import stat
 import sys
 
 SEPARATOR = "Z"
@@ -316,6 +319,38 @@ def unseen_triphones(rng, seen, count):
     return result
 
 
+def remove_stale_files(corpus, written):
+    """Removes the .lab files of the folder `corpus` and of its numbered subfolders
+    (the --per-dir folders of any run) whose paths are not in `written`, and a
+    numbered subfolder that this leaves empty. Only regular files and symbolic
+    links (the link, not its target) named *.lab go; nothing else is touched.
+    Returns the number of files removed."""
+    def stale_in(folder):
+        removed = 0
+        for name in sorted(os.listdir(folder)):
+            path = os.path.join(folder, name)
+            if not name.endswith(".lab") or os.path.normpath(path) in written:
+                continue
+            mode = os.lstat(path).st_mode
+            if stat.S_ISREG(mode) or stat.S_ISLNK(mode):
+                os.remove(path)
+                removed += 1
+        return removed
+
+    if not os.path.isdir(corpus):
+        return 0
+    removed = stale_in(corpus)
+    for name in sorted(os.listdir(corpus)):
+        sub = os.path.join(corpus, name)
+        if len(name) < 3 or not name.isdigit() or os.path.islink(sub) or not os.path.isdir(sub):
+            continue
+        here = stale_in(sub)
+        removed += here
+        if here and not os.listdir(sub):
+            os.rmdir(sub)
+    return removed
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--out", default=os.path.dirname(os.path.abspath(__file__)),
@@ -341,6 +376,7 @@ def main(argv=None):
     words = build_words()
     digits = max(4, len(str(args.files - 1)))
     paths = []
+    written = set()
     counts = {}
     for n in range(args.files):
         sentence = make_sentence(rng, words, rng.randint(args.min_words, args.max_words))
@@ -357,6 +393,8 @@ def main(argv=None):
         with open(full, "w", newline="\n") as f:
             f.write(labelled_file(rng, sentence, name))
         paths.append(rel)
+        written.add(os.path.normpath(full))
+    removed = remove_stale_files(os.path.join(args.out, args.corpus_dir), written)
 
     with open(os.path.join(args.out, "labels.txt"), "w", newline="\n") as f:
         f.write("".join(p + "\n" for p in paths))
@@ -369,6 +407,8 @@ def main(argv=None):
             f.write("%s\n%d\n%s\n" % (t, counts.get(t, 0), CLASS_OF.get(t[1], "other")))
     print("make_corpus: %d files, %d triphones in the corpus, %d in hepsi.txt"
           % (args.files, len(counts), len(listed)), file=sys.stderr)
+    if removed:
+        print("make_corpus: removed %d .lab files of an earlier corpus" % removed, file=sys.stderr)
     return 0
 
 
