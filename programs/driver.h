@@ -68,7 +68,6 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
 inline void refuse_output_among_inputs(const char* output, const char* label_list,
                                        const std::vector<std::string>& labeled_files) {
   const FileIdentity target(output);
-  if (!target.is_regular_file()) return;
   bool is_input = target.is_same_file(label_list) || target.is_same_file(kTriphoneListPath);
   for (std::size_t k = 0; !is_input && k < labeled_files.size(); ++k) {
     is_input = target.is_same_file(labeled_files[k].c_str());

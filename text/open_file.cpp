@@ -28,15 +28,9 @@ void remove_if_regular_file(const char* path) {
   fatal_write(path);
 }
 
-// Device and inode of what `path` names, through symlinks, and whether it is
-// a regular file; false when it names nothing.
-bool identify(const char* path, std::uint64_t* device, std::uint64_t* inode, bool* regular) {
-  struct stat info;
-  if (path == nullptr || ::stat(path, &info) != 0) return false;
-  *device = static_cast<std::uint64_t>(info.st_dev);
-  *inode = static_cast<std::uint64_t>(info.st_ino);
-  *regular = S_ISREG(info.st_mode);
-  return true;
+// What `path` names, through symlinks; false when it names nothing.
+bool stat_of(const char* path, struct stat* info) {
+  return path != nullptr && ::stat(path, info) == 0;
 }
 
 }  // namespace
@@ -73,15 +67,17 @@ void flush_standard_output_or_die() {
 }
 
 FileIdentity::FileIdentity(const char* path) {
-  exists_ = identify(path, &device_, &inode_, &regular_);
+  struct stat info;
+  regular_ = stat_of(path, &info) && S_ISREG(info.st_mode);
+  if (!regular_) return;
+  device_ = static_cast<std::uint64_t>(info.st_dev);
+  inode_ = static_cast<std::uint64_t>(info.st_ino);
 }
 
 bool FileIdentity::is_same_file(const char* other) const {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool regular = false;
-  return exists_ && identify(other, &device, &inode, &regular) && device == device_ &&
-         inode == inode_;
+  struct stat info;
+  return regular_ && stat_of(other, &info) && static_cast<std::uint64_t>(info.st_dev) == device_ &&
+         static_cast<std::uint64_t>(info.st_ino) == inode_;
 }
 
 }  // namespace segdur

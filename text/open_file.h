@@ -39,24 +39,21 @@ void flush_output_or_die(std::ofstream& stream, const char* path);
 // (status 1).
 void flush_standard_output_or_die();
 
-// The identity of the file a path names (device and inode, through any
-// symlinks), taken once, to tell whether other paths name that same file
+// The identity of the regular file a path names (device and inode, through
+// any symlinks), taken once, to tell whether other paths name that same file
 // however they are spelt: relative or absolute, through a symlink or a hard
-// link. A path that names no existing file has no identity and matches
-// nothing.
+// link. A path that names no existing regular file (nothing, a device such as
+// /dev/null, a FIFO) has no identity and matches nothing.
 class FileIdentity {
  public:
   explicit FileIdentity(const char* path);
 
-  // True when the path named an existing regular file when the identity was
-  // taken (a symlink counts as what it points to); a device or a FIFO is not.
-  bool is_regular_file() const { return regular_; }
-  // True when `other` names this same existing file; false when either
-  // names nothing (a null path included).
+  // True when `other` names this same regular file; false when this has no
+  // identity (without looking at `other`) or `other` names nothing (a null
+  // path included).
   bool is_same_file(const char* other) const;
 
  private:
-  bool exists_ = false;
   bool regular_ = false;
   std::uint64_t device_ = 0;
   std::uint64_t inode_ = 0;

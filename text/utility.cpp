@@ -72,8 +72,7 @@ void convert_decimal_points(const char* in, const char* out) {
   if (out != nullptr) out_path = std::strcmp(out, "notgiven") == 0 ? "P" + std::string(in) : out;
   const char* output_path = out != nullptr ? out_path.c_str() : nullptr;
   // Truncating the input would leave nothing to copy.
-  const FileIdentity target(output_path);
-  if (target.is_regular_file() && target.is_same_file(in)) fatal_output_is_input(output_path);
+  if (FileIdentity(output_path).is_same_file(in)) fatal_output_is_input(output_path);
   std::ofstream output = open_for_writing(output_path);
   std::string word;
   while (input >> word) {
