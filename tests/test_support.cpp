@@ -33,6 +33,10 @@ std::string temp_file_template() {
 }  // namespace
 
 ChildResult run_in_child(const std::function<void()>& body) {
+  // The child's temporary folder: whatever the child leaves there when it
+  // ends the process (its own TempDir objects are never destroyed then) goes
+  // with it.
+  const TempDir child_temporary;
   std::cout.flush();
   std::fflush(nullptr);
   // Files rather than pipes: a child that writes a lot cannot block.
@@ -44,6 +48,7 @@ ChildResult run_in_child(const std::function<void()>& body) {
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    setenv("TMPDIR", child_temporary.path().c_str(), 1);
     dup2(out_fd, 1);
     dup2(err_fd, 2);
     body();

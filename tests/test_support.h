@@ -15,7 +15,9 @@ struct ChildResult {
 };
 
 // Runs `body` in a forked child with standard output and standard error
-// captured. A body that returns ends the child with status 0.
+// captured. A body that returns ends the child with status 0. The child's
+// TMPDIR is a fresh folder, removed with everything in it once the child has
+// ended.
 ChildResult run_in_child(const std::function<void()>& body);
 
 // Runs `body` in the current process and returns what it wrote to standard output.
