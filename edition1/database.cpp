@@ -105,15 +105,15 @@ void Database::finalize_statistics() {
 }
 
 void Database::write_performance() const {
-  std::ofstream out;
-  open_output_or_die(out, kPerformanceReportPath);
+  ReplacedFile report(kPerformanceReportPath);
+  std::ofstream& out = report.stream();
   out << "Results of Triphone Modelling\n";
   out << "For triphones \n";
   out << "\nGeneral Error " << mean_abs_error << "\n";
   out << "\nGeneral Error Percentage " << mean_rel_error * kPercent << "\n";
   write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
                        mean_duration_consonant);
-  close_output_or_die(out, kPerformanceReportPath);
+  report.commit_or_die();
 }
 
 }  // namespace segdur::edition1

@@ -78,8 +78,9 @@ class Database : public TriphoneTable<triphone_struct> {
   // letter by its test count (a letter without tokens keeps 0), and both
   // overall figures by predicted_count (inf or nan when it is 0).
   void finalize_statistics();
-  // Writes the short "performance_triphone.txt" in the working directory; a
-  // file that cannot be opened or written ends the run (status 1).
+  // Replaces "performance_triphone.txt" in the working directory with the
+  // complete short report (see ReplacedFile); a report that cannot be
+  // created or written ends the run (status 1) and leaves the previous one.
   void write_performance() const;
 
   int32_t test_count_vowel[kVowelCount] = {};

@@ -30,6 +30,8 @@ void fatal_open_write(const char* path) {
   end_about_file("Could not open file ", path, " to write\n");
 }
 
+void fatal_read(const char* path) { end_about_file("Could not read file ", path, "\n"); }
+
 void fatal_write(const char* path) { end_about_file("Could not write file ", path, "\n"); }
 
 void fatal_output_is_input(const char* path) {

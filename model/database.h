@@ -84,8 +84,9 @@ class Database : public TriphoneTable<triphone_struct> {
   float letter_cell_estimate(int index, place_info_struct place) const;
   // Turns the error sums into means.
   void finalize_statistics();
-  // Writes "performance_triphone.txt" in the working directory; a file that
-  // cannot be opened or written ends the run (status 1).
+  // Replaces "performance_triphone.txt" in the working directory with the
+  // complete report (see ReplacedFile); a report that cannot be created or
+  // written ends the run (status 1) and leaves the previous one.
   void write_performance() const;
 
   int32_t test_count_vowel[kVowelCount] = {};

@@ -45,8 +45,8 @@ struct LetterErrors {
 }  // namespace
 
 void Database::write_performance() const {
-  std::ofstream out;
-  open_output_or_die(out, kPerformanceReportPath);
+  ReplacedFile report(kPerformanceReportPath);
+  std::ofstream& out = report.stream();
 
   const float mean_all = mean(errors_all);
   const float mean_vowels = mean(errors_vowels);
@@ -111,7 +111,7 @@ void Database::write_performance() const {
   }
   write_letter_summary(out, rel_error_vowel, rel_error_consonant, mean_duration_vowel,
                        mean_duration_consonant);
-  close_output_or_die(out, kPerformanceReportPath);
+  report.commit_or_die();
 }
 
 }  // namespace segdur

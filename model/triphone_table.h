@@ -70,7 +70,7 @@ class TriphoneTable {
   // first first-line read that fails, or after `max_entries` entries when
   // that is positive. An entry lacking its second or third line still counts.
   // Prints "\nIn read Size of Database is : " and the number of keys.
-  // A list that cannot be opened ends the run (status 1).
+  // A list that cannot be opened or read ends the run (status 1).
   void read(const char* path, int max_entries) {
     open_list(path);
     Record working{};
@@ -95,6 +95,7 @@ class TriphoneTable {
       std::getline(list_file, line);
       if (++entries == max_entries) break;
     }
+    check_read_or_die(list_file, path);
     std::cout << "\nIn read Size of Database is : " << names.size() << std::endl;
     list_file.close();
   }
@@ -163,7 +164,7 @@ class TriphoneTable {
   // partial record at its end is dropped). "-td": reads nothing. Both then
   // print a line end and "count size = " with the number of keys. Any other
   // type prints its message and ends the run (status 1), as does a file that
-  // cannot be opened.
+  // cannot be opened or read.
   void load(const char* path, const std::string& type) {
     open_binary_input(path);
     if (type == "-bd") {
@@ -177,6 +178,7 @@ class TriphoneTable {
       fatal(" invalid database type \n Should be -bd for binary database \n"
             "-td for text database");
     }
+    check_read_or_die(binary_in, path);
     std::cout << std::endl << "count size = " << names.size();
     binary_in.close();
   }

@@ -3,6 +3,7 @@
 // list at random into 90 % training and 10 % test files, train a duration
 // table, estimate the test files and write the table's report.
 
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/triphone_table.h"
 #include "stats/duration_statistics.h"
 #include "text/fatal.h"
 #include "text/labeled_file.h"
@@ -60,19 +62,39 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
   labeled_file.close();
 }
 
-// Ends the run before `output` is truncated when it names the same existing
-// regular file as the label list, the triphone list or one of the labelled
-// files, however either path is spelt. An output that does not exist yet, or
-// that is no regular file (/dev/null, a FIFO: opening it destroys nothing),
-// passes without looking at the inputs.
-inline void refuse_output_among_inputs(const char* output, const char* label_list,
-                                       const std::vector<std::string>& labeled_files) {
-  const FileIdentity target(output);
-  bool is_input = target.is_same_file(label_list) || target.is_same_file(kTriphoneListPath);
-  for (std::size_t k = 0; !is_input && k < labeled_files.size(); ++k) {
-    is_input = target.is_same_file(labeled_files[k].c_str());
+// Ends the run before anything is created or truncated when `output` or the
+// report names the same existing regular file as the label list, the
+// triphone list or one of the labelled files, however either path is spelt;
+// `output` is named when both do. An output that does not exist yet, or that
+// is no regular file (/dev/null, a FIFO: opening it destroys nothing), is not
+// compared; when neither is compared the inputs are not looked at. One stat
+// per input.
+inline void refuse_outputs_among_inputs(const char* output, const char* label_list,
+                                        const std::vector<std::string>& labeled_files) {
+  const FileIdentity outputs[] = {FileIdentity(output), FileIdentity(kPerformanceReportPath)};
+  const char* const output_names[] = {output, kPerformanceReportPath};
+  bool is_input[] = {false, false};
+  if (!outputs[0].names_a_file() && !outputs[1].names_a_file()) return;
+  auto compare = [&](const char* input_path) {
+    const FileIdentity input(input_path);
+    for (int k = 0; k < 2; ++k) is_input[k] = is_input[k] || outputs[k].is_same_file(input);
+  };
+  compare(label_list);
+  compare(kTriphoneListPath);
+  for (const std::string& path : labeled_files) compare(path.c_str());
+  for (int k = 0; k < 2; ++k) {
+    if (is_input[k]) fatal_output_is_input(output_names[k]);
   }
-  if (is_input) fatal_output_is_input(output);
+}
+
+// What a run does before anything else: each closed standard descriptor is
+// taken by /dev/null, so that no file of the run gets its number; a reader
+// that quits (SIGPIPE) and a file-size limit (SIGXFSZ) fail the writes they
+// hit, reported at the end like a full disk, instead of ending the process.
+inline void prepare_process() {
+  occupy_closed_standard_descriptors();
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace driver_detail
@@ -83,10 +105,12 @@ inline void refuse_output_among_inputs(const char* output, const char* label_lis
 // needs read, train, compute_means, print_info, test, finalize_statistics and
 // write_performance. Returns 0 after a complete run; every error ends the
 // process with status 1 (usage text, a list or labelled file that cannot be
-// read, an output file that cannot be created or is an input of the run, a
-// report or standard output that cannot be written, errors of the table).
+// read, an output file or report that cannot be created or is an input of
+// the run, a report or standard output that cannot be written, errors of the
+// table).
 template <class MakeDatabase>
 int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
+  driver_detail::prepare_process();
   std::string vector_mode = "word";
   if (argc < 3) fatal("Usage: Programname labellist.txt textout.txt");
 
@@ -95,6 +119,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::string entry;
   std::vector<std::string> labeled_files;
   while (label_list >> entry) labeled_files.push_back(entry);
+  check_read_or_die(label_list, argv[1]);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   const int n = static_cast<int>(labeled_files.size());
@@ -104,7 +129,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   DurationStatistics statistics(vector_mode, kStatisticsSyllableType, kStatisticsSyllableNumber,
                                 kStatisticsWordPosition);
   SentenceFilter filter;
-  driver_detail::refuse_output_among_inputs(argv[2], argv[1], labeled_files);
+  driver_detail::refuse_outputs_among_inputs(argv[2], argv[1], labeled_files);
   filter.open_fine_file(argv[2]);
   std::string sentence_text;
   auto database = make_database();

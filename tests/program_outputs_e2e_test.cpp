@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,36 +18,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ChildResult;
+using testing_support::kReport;
+using testing_support::copy_small_corpus;
+using testing_support::Program;
+using testing_support::programs;
 using testing_support::read_file;
 using testing_support::run_program;
+using testing_support::small_corpus_contents;
 using testing_support::TempDir;
+using testing_support::test_data;
 
-const std::string kData = std::string(SEGDUR_SOURCE_DIR) + "/tests/data/";
-const std::vector<std::string> kInputs = {"a.lab", "b.lab", "c.lab", "labels.txt", "hepsi.txt"};
-const char kReport[] = "performance_triphone.txt";
 const char kDevFull[] = "/dev/full";
-
-struct Program {
-  const char* path;
-  const char* expected;  // folder of its expected output on the small corpus
-};
-
-std::vector<Program> programs() {
-  return {{SEGDUR2_PATH, "segdur2_small/"}, {SEGDUR1_PATH, "segdur1_small/"}};
-}
-
-// The small corpus copied into `dir`.
-void copy_inputs(const TempDir& dir) {
-  for (const std::string& name : kInputs) {
-    dir.write(name, read_file(kData + "segdur2_small/" + name));
-  }
-}
-
-std::map<std::string, std::string> contents_of_inputs(const TempDir& dir) {
-  std::map<std::string, std::string> contents;
-  for (const std::string& name : kInputs) contents[name] = dir.read(name);
-  return contents;
-}
 
 class ProgramOutputs : public ::testing::Test {
  protected:
@@ -60,7 +42,7 @@ TEST_F(ProgramOutputs, AReportThatCannotBeWrittenEndsTheRunAndNoCutReportIsLeft)
     SCOPED_TRACE(program.path);
     {
       TempDir dir;
-      copy_inputs(dir);
+      copy_small_corpus(dir);
       fs::create_symlink(kDevFull, dir.file(kReport));
       const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"});
       EXPECT_EQ(r.exit_status, 1);
@@ -69,18 +51,28 @@ TEST_F(ProgramOutputs, AReportThatCannotBeWrittenEndsTheRunAndNoCutReportIsLeft)
       EXPECT_EQ(fs::read_symlink(dir.file(kReport)), kDevFull);
       EXPECT_TRUE(fs::is_character_file(kDevFull)) << "/dev/full was removed";
     }
-    {
+    for (const bool previous_report : {false, true}) {
       // Both reports are longer than the limit; standard output goes where
-      // the limit cannot reach it.
+      // the limit cannot reach it. The programs themselves must keep SIGXFSZ
+      // from ending them.
+      SCOPED_TRACE(previous_report ? "with a previous report" : "without a report");
       TempDir dir;
-      copy_inputs(dir);
+      copy_small_corpus(dir);
+      if (previous_report) dir.write(kReport, "previous report\n");
       const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, false, [] {
         testing_support::redirect_standard_output("/dev/null");
-        testing_support::limit_file_size(256);
+        testing_support::limit_file_size(256, testing_support::SizeLimitSignal::kDefault);
       });
       EXPECT_EQ(r.exit_status, 1);
       EXPECT_EQ(r.err, std::string("Could not write file ") + kReport + "\n");
-      EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file(kReport)))) << "a cut report was left";
+      if (previous_report) {
+        EXPECT_EQ(dir.read(kReport), "previous report\n");
+      } else {
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file(kReport)))) << "a cut report was left";
+      }
+      std::set<std::string> left = testing_support::small_corpus_names_and({"out.txt"});
+      if (previous_report) left.insert(kReport);
+      EXPECT_EQ(testing_support::file_names(dir), left) << "a temporary was left";
     }
   }
 }
@@ -90,7 +82,7 @@ TEST_F(ProgramOutputs, StandardOutputThatCannotBeWrittenEndsTheRunAfterTheReport
   for (const Program& program : programs()) {
     SCOPED_TRACE(program.path);
     TempDir dir;
-    copy_inputs(dir);
+    copy_small_corpus(dir);
     const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, fixed_clock,
                                       [] { testing_support::redirect_standard_output(kDevFull); });
     EXPECT_EQ(r.exit_status, 1);
@@ -98,7 +90,7 @@ TEST_F(ProgramOutputs, StandardOutputThatCannotBeWrittenEndsTheRunAfterTheReport
     EXPECT_TRUE(fs::is_character_file(kDevFull)) << "/dev/full was removed";
     const std::string report = dir.read(kReport);
     if (fixed_clock) {
-      EXPECT_EQ(report, read_file(kData + program.expected + "expected_performance_triphone.txt"));
+      EXPECT_EQ(report, read_file(test_data() + program.expected + "expected_performance_triphone.txt"));
     } else {
       EXPECT_FALSE(report.empty());
     }
@@ -109,11 +101,11 @@ TEST(ProgramInputs, AnOutputNamingAnInputOfTheRunIsRefusedAndNothingIsTruncated)
   for (const Program& program : programs()) {
     SCOPED_TRACE(program.path);
     TempDir dir;
-    copy_inputs(dir);
+    copy_small_corpus(dir);
     fs::create_symlink("hepsi.txt", dir.file("link.txt"));
     fs::create_hard_link(dir.file("hepsi.txt"), dir.file("hard.txt"));
     fs::create_directory(dir.file("sub"));
-    const auto before = contents_of_inputs(dir);
+    const auto before = small_corpus_contents(dir);
     for (const std::string& output :
          {std::string("labels.txt"), std::string("hepsi.txt"), std::string("./hepsi.txt"),
           dir.file("hepsi.txt"), std::string("sub/../hepsi.txt"), std::string("link.txt"),
@@ -123,7 +115,7 @@ TEST(ProgramInputs, AnOutputNamingAnInputOfTheRunIsRefusedAndNothingIsTruncated)
       EXPECT_EQ(r.exit_status, 1);
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(r.err, "Could not open file " + output + " to write: it is an input of the run\n");
-      EXPECT_EQ(contents_of_inputs(dir), before);
+      EXPECT_EQ(small_corpus_contents(dir), before);
       EXPECT_FALSE(fs::exists(dir.file(kReport)));
     }
     // A device that is also an input is opened as before: it loses nothing.
@@ -137,7 +129,7 @@ TEST(ProgramInputs, AnOutputNamingAnInputOfTheRunIsRefusedAndNothingIsTruncated)
     EXPECT_EQ(r.exit_status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(dir.read("out.txt"), "");
-    EXPECT_EQ(contents_of_inputs(dir), before);
+    EXPECT_EQ(small_corpus_contents(dir), before);
   }
 }
 

@@ -79,8 +79,8 @@ std::string capture_stdout(const std::function<void()>& body) {
   return sink.str();
 }
 
-void limit_file_size(long bytes) {
-  std::signal(SIGXFSZ, SIG_IGN);
+void limit_file_size(long bytes, SizeLimitSignal signal) {
+  std::signal(SIGXFSZ, signal == SizeLimitSignal::kIgnored ? SIG_IGN : SIG_DFL);
   const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
 }
@@ -91,6 +91,15 @@ void redirect_standard_output(const char* path) {
   const int fd = open(path, O_WRONLY);
   if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(125);
   close(fd);
+}
+
+bool proc_mem_fails_reads() {
+  const int fd = open("/proc/self/mem", O_RDONLY);
+  if (fd < 0) return false;
+  char byte;
+  const bool failed = ::read(fd, &byte, 1) < 0;
+  close(fd);
+  return failed;
 }
 
 TempDir::TempDir() {

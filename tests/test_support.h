@@ -23,13 +23,22 @@ ChildResult run_in_child(const std::function<void()>& body);
 // Runs `body` in the current process and returns what it wrote to standard output.
 std::string capture_stdout(const std::function<void()>& body);
 
-// In a child: no file written from now on may grow beyond `bytes`; a write
-// past the limit fails (SIGXFSZ is ignored, so the write returns an error).
+// How a write past a file-size limit ends in the child: the write fails
+// (SIGXFSZ ignored, as library code needs), or the signal's default action
+// kills the process unless the code started ignores SIGXFSZ itself.
+enum class SizeLimitSignal { kIgnored, kDefault };
+
+// In a child: no file written from now on may grow beyond `bytes`.
 // Standard output and standard error captured by run_in_child count too.
-void limit_file_size(long bytes);
+void limit_file_size(long bytes, SizeLimitSignal signal = SizeLimitSignal::kIgnored);
 
 // In a child: standard output goes to the file at `path` from now on.
 void redirect_standard_output(const char* path);
+
+// True when reading /proc/self/mem from its start fails with an I/O error,
+// as it does on Linux (nothing is mapped at address 0): a file on which
+// every read fails.
+bool proc_mem_fails_reads();
 
 // A fresh empty directory under the system's temporary directory, removed
 // with its contents when the object is destroyed.

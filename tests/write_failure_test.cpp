@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <ostream>
 #include <set>
 #include <string>
@@ -20,7 +22,9 @@
 #include "stats/duration_statistics.h"
 #include "stats/letter_table.h"
 #include "test_support.h"
+#include "text/fatal.h"
 #include "text/letter.h"
+#include "text/open_file.h"
 #include "text/sentence_filter.h"
 #include "text/utility.h"
 
@@ -256,6 +260,31 @@ TEST(DecimalPointCopy, AnOutputThatIsTheInputIsRefusedBeforeItIsTruncated) {
     EXPECT_EQ(r.exit_status, 1);
     EXPECT_EQ(r.err, "Could not open file " + out + " to write: it is an input of the run\n");
     EXPECT_EQ(dir.read("in.txt"), contents);
+  }
+}
+
+TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndNoTemporary) {
+  const std::vector<std::pair<const char*, std::function<void()>>> endings = {
+      {"an error", [] { fatal("ended\n"); }},
+      {"SIGTERM", [] { std::raise(SIGTERM); }},
+      {"SIGINT", [] { std::raise(SIGINT); }},
+  };
+  for (const auto& ending : endings) {
+    SCOPED_TRACE(ending.first);
+    const std::function<void()>& end = ending.second;
+    TempDir dir;
+    dir.write("report.txt", "previous\n");
+    const ChildResult r = run_in_child([&] {
+      if (chdir(dir.path().c_str()) != 0) _exit(126);
+      ReplacedFile report("report.txt");
+      report.stream() << "new contents" << std::endl;
+      end();
+      report.commit_or_die();
+    });
+    EXPECT_NE(r.exit_status, 0);
+    EXPECT_EQ(dir.read("report.txt"), "previous\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+        << "a temporary was left";
   }
 }
 

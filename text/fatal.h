@@ -18,6 +18,10 @@ namespace segdur {
 // the process with exit status 1. A null path prints as an empty name.
 [[noreturn]] void fatal_open_write(const char* path);
 
+// Writes "Could not read file <path>\n" to standard error and ends the
+// process with exit status 1. A null path prints as an empty name.
+[[noreturn]] void fatal_read(const char* path);
+
 // Writes "Could not write file <path>\n" to standard error and ends the
 // process with exit status 1. A null path prints as an empty name.
 [[noreturn]] void fatal_write(const char* path);

@@ -27,6 +27,7 @@ void LabeledFile::read(const char* path) {
       break;
     }
   }
+  check_read_or_die(file, path);
   if (!header_ended) {
     fatal(std::string("\n No '#' ends the header of labeled file ") + path + "\n");
   }
@@ -47,6 +48,7 @@ void LabeledFile::read(const char* path) {
     labels.push_back(label);
     previous = end_time;
   }
+  check_read_or_die(file, path);
 
   if (labels.find_first_not_of(kSeparator, 1) == std::string::npos) {
     fatal(std::string("\n No label other than Z after the first entry in labeled file ") + path +

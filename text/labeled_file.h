@@ -17,8 +17,8 @@ class LabeledFile {
   ~LabeledFile() = default;
 
   // Reads and trims the file at `path`. Decreasing end times, a file that
-  // cannot be opened, a file without '#' or without a label other than 'Z'
-  // at index 1 or above print a message and end the run (status 1).
+  // cannot be opened or read, a file without '#' or without a label other
+  // than 'Z' at index 1 or above print a message and end the run (status 1).
   void read(const char* path);
   // A copy of the label string.
   std::string get_labels() const;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <fstream>
 #include <ios>
+#include <istream>
+#include <string>
 
 namespace segdur {
 
@@ -14,6 +16,12 @@ namespace segdur {
 // standard error and end the run (status 1).
 void open_input_or_die(std::ifstream& stream, const char* path,
                        std::ios::openmode mode = std::ios::in);
+
+// Ends the run when a read from `stream`, opened on `path`, failed with an
+// I/O error (the stream's badbit): prints "Could not read file <path>\n" on
+// standard error (status 1). The end of the file and a field that does not
+// parse are no errors here; they end the data as each reader defines.
+void check_read_or_die(const std::istream& stream, const char* path);
 
 // Opens `stream` on `path` for writing with `mode` (created or truncated by
 // default). A null path, a stream that is already open or a failed open
@@ -34,6 +42,53 @@ void close_output_or_die(std::ofstream& stream, const char* path);
 // write to it failed, handles it as close_output_or_die does.
 void flush_output_or_die(std::ofstream& stream, const char* path);
 
+// A file written whole before it takes the place of `path`, so that `path`
+// holds either what it held before or the complete new contents, also when
+// two runs write it at once or a run ends half way.
+//
+// When `path` names a regular file (through any symlinks, which stay) or
+// nothing, the stream writes a new temporary file in the folder of the file
+// it replaces, and commit_or_die() puts it in place with the mode a plain
+// create gives (0666 less the umask). A temporary is removed when the run
+// ends or is interrupted (SIGHUP, SIGINT, SIGQUIT, SIGTERM) before the
+// commit. Anything else (a device such as /dev/full, a FIFO, a dangling
+// symlink) is written in place through open_output_or_die and
+// close_output_or_die.
+class ReplacedFile {
+ public:
+  // Opens the stream. A temporary or a file that cannot be created prints
+  // "Could not open file <path> to write\n" on standard error and ends the
+  // run (status 1).
+  explicit ReplacedFile(const char* path);
+  ReplacedFile(const ReplacedFile&) = delete;
+  ReplacedFile& operator=(const ReplacedFile&) = delete;
+
+  // The stream to write the new contents to.
+  std::ofstream& stream() { return stream_; }
+
+  // Closes the stream, flushes the file to disk and renames it onto the file
+  // it replaces. A failed write, flush or rename removes the temporary,
+  // prints "Could not write file <path>\n" with `path` as it was given and
+  // ends the run (status 1); the previous file then stays as it was.
+  void commit_or_die();
+
+ private:
+  [[noreturn]] void fail();
+
+  std::ofstream stream_;
+  std::string path_;       // as given
+  std::string target_;     // the file replaced; empty when written in place
+  std::string temporary_;  // its temporary; empty when written in place
+  int descriptor_ = -1;    // the temporary's, kept to flush it to disk
+};
+
+// Opens /dev/null on each of the descriptors 0, 1 and 2 that is closed,
+// standard input for writing only and standard output and error for reading
+// only, so that no file of the run takes their numbers and a write to a
+// closed standard stream still fails. /dev/null that cannot be opened ends
+// the run (status 1).
+void occupy_closed_standard_descriptors();
+
 // Flushes standard output; when anything written to it was lost, prints
 // "Could not write to standard output\n" on standard error and ends the run
 // (status 1).
@@ -52,6 +107,10 @@ class FileIdentity {
   // identity (without looking at `other`) or `other` names nothing (a null
   // path included).
   bool is_same_file(const char* other) const;
+  // True when both name the same regular file.
+  bool is_same_file(const FileIdentity& other) const;
+  // True when the path named an existing regular file.
+  bool names_a_file() const { return regular_; }
 
  private:
   bool regular_ = false;

@@ -33,9 +33,15 @@ void write_lines_to_open_file(std::ofstream& out, const std::string& path,
 
 }  // namespace
 
-void SentenceFilter::open_text_file(const char* path) { open_input_or_die(text_file, path); }
+void SentenceFilter::open_text_file(const char* path) {
+  open_input_or_die(text_file, path);
+  text_path = path;
+}
 
-void SentenceFilter::open_set_file(const char* path) { open_input_or_die(set_file, path); }
+void SentenceFilter::open_set_file(const char* path) {
+  open_input_or_die(set_file, path);
+  set_path = path;
+}
 
 void SentenceFilter::open_fine_file(const char* path) {
   open_output_or_die(path, fine_file);
@@ -72,6 +78,7 @@ void SentenceFilter::split_text() {
       fine = true;
     }
   }
+  check_read_or_die(text_file, text_path.c_str());
 }
 
 void SentenceFilter::add_fine_sentence(std::string sentence, std::string mode) {
@@ -111,6 +118,7 @@ void SentenceFilter::read_sentence_set(const char* path) {
   open_set_file(path);
   std::string token;
   while (set_file >> token) fine_set.insert(token);
+  check_read_or_die(set_file, set_path.c_str());
   std::cout << "\nSize of sentence set : " << fine_set.size();
 }
 

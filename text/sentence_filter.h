@@ -10,7 +10,9 @@ namespace segdur {
 
 // Every member that opens a file ends the run (status 1) when it cannot, and
 // every member that writes a set file ends it when a line of the file was
-// lost ("Could not write file <path>\n", the incomplete file removed). The
+// lost ("Could not write file <path>\n", the incomplete file removed), as
+// does every member that reads when a read fails ("Could not read file
+// <path>\n"). The
 // sets keep duplicates, ordered byte by byte as unsigned values.
 class SentenceFilter {
  public:
@@ -52,7 +54,9 @@ class SentenceFilter {
   std::ifstream text_file;
   std::ofstream fine_file;
   std::ofstream faulty_file;
-  // The paths the two set files were opened on, for the write check.
+  // The paths the files were opened on, for the read and write checks.
+  std::string text_path;
+  std::string set_path;
   std::string fine_path;
   std::string faulty_path;
   std::multiset<std::string> fine_set;

@@ -62,6 +62,7 @@ std::vector<int> read_int_vector_from_file(const char* path) {
   std::vector<int> result;
   int value = 0;
   while (in >> value) result.push_back(value);
+  check_read_or_die(in, path);
   in.close();
   return result;
 }
@@ -73,16 +74,21 @@ void convert_decimal_points(const char* in, const char* out) {
   const char* output_path = out != nullptr ? out_path.c_str() : nullptr;
   // Truncating the input would leave nothing to copy.
   if (FileIdentity(output_path).is_same_file(in)) fatal_output_is_input(output_path);
-  std::ofstream output = open_for_writing(output_path);
+  // The whole input is read before the output is created, so a failed read
+  // leaves no half-converted copy.
+  std::vector<std::string> words;
   std::string word;
   while (input >> word) {
     for (char& c : word) {
       if (c == '.') c = ',';
     }
-    output << word << std::endl;
+    words.push_back(word);
   }
-  close_output_or_die(output, output_path);
+  check_read_or_die(input, in);
   input.close();
+  std::ofstream output = open_for_writing(output_path);
+  for (const std::string& converted : words) output << converted << std::endl;
+  close_output_or_die(output, output_path);
 }
 
 char* string_to_char_array(std::string s) {

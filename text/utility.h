@@ -25,13 +25,15 @@ void write_int_vector_to_file(std::vector<int> values, const char* path);
 void write_float_vector_to_file(std::vector<float> values, const char* path);
 
 // The integers of the file in order, up to the first text that is not one.
+// A file that cannot be opened or read ends the run (status 1).
 std::vector<int> read_int_vector_from_file(const char* path);
 
 // Writes one word of `in` per line with every '.' replaced by ','. An output
 // path of exactly "notgiven" means "P" followed by the input path. An output
 // that is the input's regular file itself, however spelt, ends the run before
 // anything is truncated; so does an output that cannot be opened, and one
-// that cannot be written ends it as the numeric writers do.
+// that cannot be written ends it as the numeric writers do. The input is read
+// whole first: a failed read ends the run before the output is created.
 void convert_decimal_points(const char* in, const char* out);
 
 // A new array of s.size() + 1 characters: s, then a NUL. The caller owns it

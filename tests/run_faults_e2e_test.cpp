@@ -1,0 +1,275 @@
+// Whole runs of both programs under the faults a batch job meets: a reader
+// of standard output that quits, a read error, a second run writing the same
+// report, a report name that is an input, a report reached through a
+// symlink, and closed standard descriptors.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+#include "test_support.h"
+
+namespace segdur {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ChildResult;
+using testing_support::kReport;
+using testing_support::copy_small_corpus;
+using testing_support::file_names;
+using testing_support::has_faketime;
+using testing_support::Program;
+using testing_support::programs;
+using testing_support::read_file;
+using testing_support::run_program;
+using testing_support::small_corpus_contents;
+using testing_support::small_corpus_names_and;
+using testing_support::TempDir;
+using testing_support::test_data;
+
+const char kProcMem[] = "/proc/self/mem";
+
+std::string expected_report(const Program& program) {
+  return read_file(test_data() + program.expected + "expected_performance_triphone.txt");
+}
+
+std::string expected_stdout(const Program& program) {
+  return read_file(test_data() + program.expected + "expected_stdout.txt");
+}
+
+// In the child about to start a program: standard output becomes a pipe of
+// one page whose reader takes the first line and quits; SIGPIPE has its
+// default action, so only the program can keep it from ending the run.
+void pipe_into_reader_of_one_line() {
+  int ends[2];
+  if (pipe(ends) != 0) _exit(125);
+  fcntl(ends[1], F_SETPIPE_SZ, 4096);
+  if (fork() == 0) {
+    close(ends[1]);
+    char c = 0;
+    while (read(ends[0], &c, 1) == 1 && c != '\n') {
+    }
+    _exit(0);
+  }
+  close(ends[0]);
+  if (dup2(ends[1], STDOUT_FILENO) < 0) _exit(125);
+  close(ends[1]);
+  std::signal(SIGPIPE, SIG_DFL);
+}
+
+// The sample corpus of examples/ (over two pages of progress lines).
+void copy_sample_corpus(const TempDir& dir) {
+  const fs::path examples = fs::path(SEGDUR_SOURCE_DIR) / "examples";
+  for (const char* name : {"corpus", "labels.txt", "hepsi.txt"}) {
+    fs::copy(examples / name, dir.file(name), fs::copy_options::recursive);
+  }
+}
+
+TEST(RunFaults, AReaderThatQuitsEndsTheRunWithStatusOneAfterTheCompleteReport) {
+  const bool fixed_clock = has_faketime();
+  for (const Program& program : programs()) {
+    SCOPED_TRACE(program.path);
+    TempDir dir;
+    copy_sample_corpus(dir);
+    std::string reference;
+    if (fixed_clock) {
+      ASSERT_EQ(run_program(program.path, dir, {"labels.txt", "out.txt"}, true).exit_status, 0);
+      reference = dir.read(kReport);
+      fs::remove(dir.file(kReport));
+    }
+    const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, fixed_clock,
+                                      pipe_into_reader_of_one_line);
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_EQ(r.err, "Could not write to standard output\n");
+    const std::string report = dir.read(kReport);
+    EXPECT_NE(report.find("Results of Triphone Modelling\n"), std::string::npos);
+    if (fixed_clock) {
+      EXPECT_EQ(report, reference);
+    }
+  }
+}
+
+TEST(RunFaults, AFailedReadEndsTheRunNamingTheFileAndWritesNoReport) {
+  if (!testing_support::proc_mem_fails_reads()) GTEST_SKIP() << "reads of /proc/self/mem do not fail here";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* named;                                 // the path the message names
+    std::function<void(const TempDir&)> prepare = {};  // after the corpus is copied
+  };
+  const std::vector<Case> cases = {
+      {"label list", {kProcMem, "out.txt"}, kProcMem},
+      {"triphone list", {"labels.txt", "out.txt"}, "hepsi.txt",
+       [](const TempDir& dir) {
+         fs::remove(dir.file("hepsi.txt"));
+         fs::create_symlink(kProcMem, dir.file("hepsi.txt"));
+       }},
+      {"labelled file", {"labels.txt", "out.txt"}, kProcMem,
+       [](const TempDir& dir) { dir.write("labels.txt", "a.lab /proc/self/mem b.lab c.lab\n"); }},
+      {"labelled file through a symlink", {"labels.txt", "out.txt"}, "m.lab",
+       [](const TempDir& dir) {
+         fs::create_symlink(kProcMem, dir.file("m.lab"));
+         dir.write("labels.txt", "a.lab b.lab m.lab c.lab\n");
+       }},
+  };
+  for (const Program& program : programs()) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(program.path) + ": " + c.name);
+      TempDir dir;
+      copy_small_corpus(dir);
+      if (c.prepare) c.prepare(dir);
+      const ChildResult r = run_program(program.path, dir, c.args);
+      EXPECT_EQ(r.exit_status, 1);
+      EXPECT_EQ(r.err, std::string("Could not read file ") + c.named + "\n");
+      EXPECT_FALSE(fs::exists(dir.file(kReport)));
+    }
+  }
+}
+
+// Starts `program` in `dir` under the fixed clock with its output discarded.
+pid_t start_program(const char* program, const TempDir& dir, const char* output) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, STDOUT_FILENO);
+    dup2(null_fd, STDERR_FILENO);
+    testing_support::exec_program(program, dir, {"labels.txt", output}, true);
+  }
+  return pid;
+}
+
+int exit_status_of(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunFaults, TwoRunsAtOnceInOneFolderLeaveOneRunsCompleteReport) {
+  if (!has_faketime()) GTEST_SKIP() << "no faketime";
+  const std::vector<Program> both = programs();
+  const std::string reports[] = {expected_report(both[0]), expected_report(both[1])};
+  TempDir dir;
+  copy_small_corpus(dir);
+  for (int pair = 0; pair < 30; ++pair) {
+    SCOPED_TRACE(pair);
+    const pid_t first = start_program(both[0].path, dir, "out2.txt");
+    const pid_t second = start_program(both[1].path, dir, "out1.txt");
+    EXPECT_EQ(exit_status_of(first), 0);
+    EXPECT_EQ(exit_status_of(second), 0);
+    const std::string report = dir.read(kReport);
+    EXPECT_TRUE(report == reports[0] || report == reports[1]) << report;
+    EXPECT_EQ(file_names(dir), small_corpus_names_and({"out1.txt", "out2.txt", kReport}));
+  }
+}
+
+TEST(RunFaults, AReportNamingAnInputIsRefusedBeforeAnythingIsCreated) {
+  struct Case {
+    const char* name;
+    const char* label_list;
+    std::function<void(const TempDir&)> make_report;
+  };
+  const std::vector<Case> cases = {
+      {"the label list", kReport,
+       [](const TempDir& dir) { fs::rename(dir.file("labels.txt"), dir.file(kReport)); }},
+      {"a symlink to a labelled file", "labels.txt",
+       [](const TempDir& dir) { fs::create_symlink("c.lab", dir.file(kReport)); }},
+      {"a hard link to the triphone list", "labels.txt",
+       [](const TempDir& dir) { fs::create_hard_link(dir.file("hepsi.txt"), dir.file(kReport)); }},
+  };
+  for (const Program& program : programs()) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(program.path) + ": " + c.name);
+      TempDir dir;
+      copy_small_corpus(dir);
+      c.make_report(dir);
+      const auto before = small_corpus_contents(dir);
+      const std::string report_before = dir.read(kReport);
+      const ChildResult r = run_program(program.path, dir, {c.label_list, "out.txt"});
+      EXPECT_EQ(r.exit_status, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, std::string("Could not open file ") + kReport +
+                           " to write: it is an input of the run\n");
+      EXPECT_EQ(small_corpus_contents(dir), before);
+      EXPECT_EQ(dir.read(kReport), report_before);
+      EXPECT_FALSE(fs::exists(dir.file("out.txt")));
+    }
+  }
+}
+
+TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughWithTheModeOfAPlainCreate) {
+  const bool fixed_clock = has_faketime();
+  for (const Program& program : programs()) {
+    SCOPED_TRACE(program.path);
+    TempDir dir;
+    copy_small_corpus(dir);
+    dir.write("kept/report.txt", "previous report\n");
+    fs::permissions(dir.file("kept/report.txt"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("kept/report.txt", dir.file(kReport));
+    const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, fixed_clock,
+                                      [] { umask(027); });
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir.file(kReport)));
+    EXPECT_EQ(fs::read_symlink(dir.file(kReport)), "kept/report.txt");
+    const std::string report = dir.read("kept/report.txt");
+    if (fixed_clock) {
+      EXPECT_EQ(report, expected_report(program));
+    } else {
+      EXPECT_NE(report.find("Results of Triphone Modelling\n"), std::string::npos);
+    }
+    struct stat info {};
+    ASSERT_EQ(stat(dir.file("kept/report.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(file_names(dir), small_corpus_names_and({"out.txt", "kept", kReport}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("kept")), fs::directory_iterator()), 1)
+        << "a temporary was left";
+  }
+}
+
+TEST(RunFaults, ClosedStandardDescriptorsTakeNoFileOfTheRun) {
+  const bool fixed_clock = has_faketime();
+  for (const Program& program : programs()) {
+    SCOPED_TRACE(program.path);
+    {
+      // Standard input and output closed: the progress log cannot be
+      // written, and it must not land in the second argument.
+      TempDir dir;
+      copy_small_corpus(dir);
+      const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, false, [] {
+        close(STDIN_FILENO);
+        close(STDOUT_FILENO);
+      });
+      EXPECT_EQ(r.exit_status, 1);
+      EXPECT_EQ(r.err, "Could not write to standard output\n");
+      EXPECT_TRUE(fs::exists(dir.file("out.txt")));
+      EXPECT_EQ(dir.read("out.txt"), "");
+      EXPECT_NE(dir.read(kReport).find("Results of Triphone Modelling\n"), std::string::npos);
+    }
+    {
+      // Standard input alone closed: a complete run.
+      TempDir dir;
+      copy_small_corpus(dir);
+      const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, fixed_clock,
+                                        [] { close(STDIN_FILENO); });
+      EXPECT_EQ(r.exit_status, 0);
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(dir.read("out.txt"), "");
+      if (fixed_clock) {
+        EXPECT_EQ(r.out, expected_stdout(program));
+        EXPECT_EQ(dir.read(kReport), expected_report(program));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace segdur
