@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,17 @@ void read_keys(Table& db, const TempDir& dir, const std::vector<std::string>& ke
                int max_entries = 8000) {
   std::string path = dir.write("hepsi.txt", list_of(keys));
   capture_stdout([&] { db.read(path.c_str(), max_entries); });
+}
+
+// The figure on the line after the line `heading` of a report; a figure
+// printed as "-nan" reads as not a number.
+inline double report_figure(const std::string& report, const std::string& heading) {
+  const std::string line = "\n" + heading + "\n";
+  const std::size_t at = report.find(line);
+  if (at == std::string::npos) {
+    throw std::runtime_error("no heading \"" + heading + "\" in the report");
+  }
+  return std::stod(report.substr(at + line.size()));
 }
 
 }  // namespace segdur::testing_support

@@ -247,14 +247,31 @@ TEST(Training, LetterMeansAreTokenWeightedAndPooledInTheAggregateCells) {
   EXPECT_FLOAT_EQ(db.mean_duration_vowels, 0.125f);
   EXPECT_FLOAT_EQ(db.mean_duration_consonants, 0.05f);
   EXPECT_FLOAT_EQ(db.mean_duration_all, (4 * 0.125f + 0.05f) / 5);
+}
 
-  // Without a vowel token the vowel and overall means have no value.
-  Database consonants_only("ortalama");
-  read_keys(consonants_only, dir, {"ZkZ"});
-  consonants_only.update_database(0, 0.05f, place_at(0, 1, 1));
-  capture_stdout([&] { consonants_only.compute_means(); });
-  EXPECT_TRUE(std::isnan(consonants_only.mean_duration_vowels));
-  EXPECT_TRUE(std::isnan(consonants_only.mean_duration_all));
+TEST(Training, WithOneGroupUntrainedTheOverallMeanIsTheOtherGroupsMean) {
+  TempDir dir;
+  // Tokens of one group only: that group's mean is the overall mean, the
+  // other group's mean has no value.
+  for (const char* key : {"ZkZ", "ZaZ"}) {
+    Database db("ortalama");
+    read_keys(db, dir, {key});
+    db.update_database(0, 0.05f, place_at(0, 1, 1));
+    db.update_database(0, 0.125f, place_at(0, 1, 1));
+    capture_stdout([&] { db.compute_means(); });
+    const bool vowel = key[1] == 'a';
+    const float group = vowel ? db.mean_duration_vowels : db.mean_duration_consonants;
+    EXPECT_FLOAT_EQ(group, 0.0875f) << key;
+    EXPECT_TRUE(std::isnan(vowel ? db.mean_duration_consonants : db.mean_duration_vowels)) << key;
+    EXPECT_EQ(db.mean_duration_all, group) << key;
+  }
+
+  // Neither group trained: 0 / 0 still.
+  Database neither("ortalama");
+  read_keys(neither, dir, {"ZaZ", "aZk"});
+  neither.update_database(1, 0.05f, place_at(0, 1, 1));  // centre Z: neither class
+  capture_stdout([&] { neither.compute_means(); });
+  EXPECT_TRUE(std::isnan(neither.mean_duration_all));
 }
 
 }  // namespace

@@ -159,12 +159,68 @@ TEST_F(Evaluate, ErrorStatisticsAreTokenWeightedMeans) {
   EXPECT_FLOAT_EQ(db.rel_error_vowels, 0.3f);
   EXPECT_FLOAT_EQ(db.rel_error_all, (2 * 0.3f + 0.2f) / 3);
 
+}
+
+TEST_F(Evaluate, WithOneGroupUntestedTheOverallRelativeErrorIsTheOtherGroups) {
   Database only_consonants("ortalama");
   train(only_consonants);
   capture_stdout([&] { only_consonants.evaluate(3, 0.0625f, place_at(0, 2, 1)); });
   only_consonants.finalize_statistics();
   EXPECT_TRUE(std::isnan(only_consonants.rel_error_vowels));
-  EXPECT_TRUE(std::isnan(only_consonants.rel_error_all));
+  EXPECT_FLOAT_EQ(only_consonants.rel_error_consonants, 0.2f);
+  EXPECT_EQ(only_consonants.rel_error_all, only_consonants.rel_error_consonants);
+
+  Database only_vowels("ortalama");
+  train(only_vowels);
+  capture_stdout([&] {
+    only_vowels.evaluate(0, 0.125f, place_at(0, 2, 1));  // rel 0.2
+    only_vowels.evaluate(0, 0.25f, place_at(0, 2, 1));   // rel 0.4
+  });
+  only_vowels.finalize_statistics();
+  EXPECT_TRUE(std::isnan(only_vowels.rel_error_consonants));
+  EXPECT_FLOAT_EQ(only_vowels.rel_error_vowels, 0.3f);
+  EXPECT_EQ(only_vowels.rel_error_all, only_vowels.rel_error_vowels);
+
+  // Only a segment of neither class: both groups empty, 0 / 0 still.
+  Database neither("ortalama");
+  train(neither);
+  capture_stdout([&] { neither.evaluate(2, 0.3f, place_at(0, 2, 1)); });
+  neither.finalize_statistics();
+  EXPECT_TRUE(std::isnan(neither.rel_error_all));
+}
+
+// A study of one group: the overall report figures are that group's, the
+// other group's own figures have no value.
+TEST(OneGroupReport, OverallFiguresAreTheTrainedAndTestedGroups) {
+  for (const char* key : {"ZaZ", "ZkZ"}) {
+    TempDir dir;
+    ScopedWorkingDirectory cwd(dir.path());
+    Database db("ortalama");
+    read_keys(db, dir, {key});
+    db.update_database(0, 0.05f, place_at(0, 1, 1));
+    db.update_database(0, 0.15f, place_at(0, 1, 1));  // mean 0.1
+    capture_stdout([&] {
+      db.compute_means();
+      db.evaluate(0, 0.125f, place_at(0, 1, 1));  // err 0.025, rel 0.2
+      db.evaluate(0, 0.0625f, place_at(0, 1, 1));  // err 0.0375, rel 0.6
+    });
+    db.finalize_statistics();
+    db.write_performance();
+    const std::string report = dir.read("performance_triphone.txt");
+    const bool vowel = key[1] == 'a';
+    EXPECT_NEAR(report_figure(report, "Mean error percentage (not mean)"), 31.25, 1e-3) << key;
+    // Sample deviation of 0.025 and 0.0375 over the mean duration 0.1.
+    EXPECT_NEAR(report_figure(report, "General Standard deviation percentage "), 8.83883, 1e-3)
+        << key;
+    EXPECT_NEAR(report_figure(report, "General PERCENTAGE ERROR"), 40, 1e-3) << key;
+    EXPECT_TRUE(std::isnan(report_figure(
+        report, vowel ? "General Consonant PERCENTAGE ERROR" : "General Vowel PERCENTAGE ERROR")))
+        << key;
+    EXPECT_TRUE(std::isnan(report_figure(
+        report, vowel ? "General mean error of consonants (percentage)"
+                      : "General mean error of vowels (percentage) ")))
+        << key;
+  }
 }
 
 }  // namespace

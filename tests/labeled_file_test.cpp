@@ -41,7 +41,7 @@ ReadResult read_contents(const std::string& contents) {
   return r;
 }
 
-TEST(LabeledFileTrim, LeadingPausesButOneAreDroppedAndAFinalPauseIsEnsured) {
+TEST(LabeledFileTrim, LeadingPausesAreTrimmedToOneALeadingWordIsKeptAFinalPauseIsAdded) {
   struct Case {
     std::string in;
     std::string labels;
@@ -51,8 +51,11 @@ TEST(LabeledFileTrim, LeadingPausesButOneAreDroppedAndAFinalPauseIsEnsured) {
       {"ZZZev", "ZevZ", {0.5f, 1.0f, 2.0f, 0.0f}},
       {"ZaZ", "ZaZ", {0.125f, 0.25f, 0.5f}},
       {"abc", "abcZ", {0.125f, 0.25f, 0.5f, 0.0f}},
-      {"aZZb", "ZbZ", {0.5f, 1.0f, 0.0f}},
       {"ZaZZ", "ZaZZ", {0.125f, 0.25f, 0.5f, 1.0f}},
+      // A file that opens with a word has no leading pause: nothing is dropped.
+      {"oZgel", "oZgelZ", {0.125f, 0.25f, 0.5f, 1.0f, 2.0f, 0.0f}},
+      {"oZgeZ", "oZgeZ", {0.125f, 0.25f, 0.5f, 1.0f, 2.0f}},
+      {"aZZb", "aZZbZ", {0.125f, 0.25f, 0.5f, 1.0f, 0.0f}},
   };
   for (const Case& c : cases) {
     ReadResult r = read_contents(labelled(c.in));
@@ -127,6 +130,7 @@ TEST(LabeledFileErrors, MissingHashOrNoLabelBesidesPausesEndsTheRunNamingTheFile
       {"#", no_label},
       {"#0.1 1 a", no_label},
       {"#0.1 1 a 0.2 1 Z", no_label},
+      {"#0.1 1 a 0.2 1 Z 0.3 1 Z", no_label},
       {"#0.1 1 Z 0.2 1 Z 0.3 1 Z", no_label},
       {"#x 0.1 1 Z", no_label},
   };

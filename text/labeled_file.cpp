@@ -64,6 +64,11 @@ std::vector<float> LabeledFile::get_durations() const { return durations; }
 void LabeledFile::close() { file.close(); }
 
 void LabeledFile::find_start() {
+  // A file that opens with a word has no leading pause to trim.
+  if (labels.front() != kSeparator) {
+    start = 0;
+    return;
+  }
   // read() has made sure that a label other than 'Z' follows index 0.
   std::string::size_type i = 1;
   while (labels.at(i) == kSeparator) ++i;

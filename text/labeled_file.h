@@ -9,8 +9,10 @@
 namespace segdur {
 
 // Turns one labelled file into its label string and its segment durations.
-// After read: labels and durations have the same length (at least 3), the
-// label at index 1 is not 'Z', the last label is 'Z', no duration is negative.
+// Leading pauses are trimmed to one; a file that opens with a word keeps every
+// label. After read: labels and durations have the same length (at least 3),
+// the labels do not open with two 'Z' and hold a label other than 'Z' after
+// index 0, the last label is 'Z', no duration is negative.
 class LabeledFile {
  public:
   explicit LabeledFile(float sample_rate);
