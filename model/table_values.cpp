@@ -25,12 +25,12 @@ float per_letter_means(float* sums, const int32_t* counts, int n, int* total) {
 }
 
 float pooled_mean(int a_count, float a, int b_count, float b) {
-  // A group without tokens adds nothing, not 0 times its figure without data.
-  if (a_count == 0 && b_count != 0) return b;
-  if (b_count == 0 && a_count != 0) return a;
-  float fa = static_cast<float>(a_count);
-  float fb = static_cast<float>(b_count);
-  return (fa * a + fb * b) / (fa + fb);
+  const float fa = static_cast<float>(a_count);
+  const float fb = static_cast<float>(b_count);
+  // A group without tokens adds 0, not 0 times its figure without data.
+  const float a_part = a_count != 0 ? fa * a : 0.0f;
+  const float b_part = b_count != 0 ? fb * b : 0.0f;
+  return (a_part + b_part) / (fa + fb);
 }
 
 void write_value_list(std::ostream& out, const char* heading, const float* values, int n,

@@ -27,9 +27,10 @@ float mean_of(float sum, int count);
 float per_letter_means(float* sums, const int32_t* counts, int n, int* total);
 
 // The token-weighted mean of two groups: (a_count * a + b_count * b) /
-// (a_count + b_count), in float, where a group without tokens adds nothing
-// (its figure has no value): with one group empty it is the other group's
-// figure as it stands; with both empty it is 0 / 0, a value without data.
+// (a_count + b_count), in float, where a group without tokens adds 0 (its
+// figure has no value): with one group empty it is the other group's figure
+// (to the rounding of the product and quotient); with both empty it is
+// 0 / 0, a value without data.
 float pooled_mean(int a_count, float a, int b_count, float b);
 
 // Writes `heading`, then one line per value: values[k] * scale and a line

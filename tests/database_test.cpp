@@ -263,7 +263,7 @@ TEST(Training, WithOneGroupUntrainedTheOverallMeanIsTheOtherGroupsMean) {
     const float group = vowel ? db.mean_duration_vowels : db.mean_duration_consonants;
     EXPECT_FLOAT_EQ(group, 0.0875f) << key;
     EXPECT_TRUE(std::isnan(vowel ? db.mean_duration_consonants : db.mean_duration_vowels)) << key;
-    EXPECT_EQ(db.mean_duration_all, group) << key;
+    EXPECT_FLOAT_EQ(db.mean_duration_all, group) << key;
   }
 
   // Neither group trained: 0 / 0 still.

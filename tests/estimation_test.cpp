@@ -168,7 +168,7 @@ TEST_F(Evaluate, WithOneGroupUntestedTheOverallRelativeErrorIsTheOtherGroups) {
   only_consonants.finalize_statistics();
   EXPECT_TRUE(std::isnan(only_consonants.rel_error_vowels));
   EXPECT_FLOAT_EQ(only_consonants.rel_error_consonants, 0.2f);
-  EXPECT_EQ(only_consonants.rel_error_all, only_consonants.rel_error_consonants);
+  EXPECT_FLOAT_EQ(only_consonants.rel_error_all, only_consonants.rel_error_consonants);
 
   Database only_vowels("ortalama");
   train(only_vowels);
@@ -179,7 +179,7 @@ TEST_F(Evaluate, WithOneGroupUntestedTheOverallRelativeErrorIsTheOtherGroups) {
   only_vowels.finalize_statistics();
   EXPECT_TRUE(std::isnan(only_vowels.rel_error_consonants));
   EXPECT_FLOAT_EQ(only_vowels.rel_error_vowels, 0.3f);
-  EXPECT_EQ(only_vowels.rel_error_all, only_vowels.rel_error_vowels);
+  EXPECT_FLOAT_EQ(only_vowels.rel_error_all, only_vowels.rel_error_vowels);
 
   // Only a segment of neither class: both groups empty, 0 / 0 still.
   Database neither("ortalama");
