@@ -9,20 +9,27 @@ seed and parameters always give the same files, byte for byte.
 
 Output, under --out:
   <corpus-dir>/NNNN.lab   one labelled file per sentence (in subfolders of
-                          --per-dir files when --per-dir is set); other .lab
-                          files in the corpus folder and in its numbered
-                          subfolders, left by an earlier run, are removed
-  labels.txt              the labelled-file paths, one per line, relative to --out
+                          --per-dir files when --per-dir is set); the .lab
+                          files that an earlier run of this script wrote in
+                          the corpus folder or its numbered subfolders and
+                          that this run does not write are removed; other
+                          .lab files there are kept and counted on stderr
+  labels.txt              the labelled-file paths, one per line, relative to
+                          --out (replaced)
   hepsi.txt               the triphone list: three lines per entry; the first
                           three characters of the first line are the triphone,
                           the second line is its number of occurrences in the
                           corpus, the third the class of its centre letter
+                          (replaced)
 
 Label string of a sentence: Z word Z word ... Z (a pause label before the
 first word, one between words, one after the last).
 
 Labelled file: a few header lines, a line '#', then one line per segment:
 end time in seconds (cumulative, never decreasing), colour number, label.
+The first two header lines, 'segdur sample corpus' and 'file ' followed by the
+file's own name, mark the files this script writes: only a file that carries
+them is removed as a file of an earlier run.
 
 Accepted words: a word is kept only when the syllable cutter of the analysis
 (a code string of vowels '1', other letters '0' and separators '.', cut by the
@@ -62,6 +69,7 @@ import sys
 SEPARATOR = "Z"
 MAX_SYLLABLES = 14
 COLOUR = 121
+HEADER = "segdur sample corpus"   # first line of every labelled file
 
 # Vowel codes of the syllable cutter (wider than the alphabet's eight vowels).
 VOWEL_CODES = set("aeiouAEIOUY123")
@@ -276,6 +284,11 @@ def make_sentence(rng, words, n_words):
     return clause(n_words)
 
 
+def header_lines(name):
+    """The first two lines of the labelled file `name`: the mark of this script."""
+    return [HEADER, "file " + name]
+
+
 def labelled_file(rng, sentence, name):
     """The text of one labelled file for `sentence` (a list of Word)."""
     rate = math.exp(rng.gauss(0.0, 0.08))
@@ -294,8 +307,8 @@ def labelled_file(rng, sentence, name):
             segments.append((ch, max(d, 0.015)))
     segments.append((SEPARATOR, rng.uniform(0.20, 0.50)))
 
-    lines = ["segdur sample corpus", "file " + name,
-             "text " + " ".join(w.text for w in sentence), "colours %d" % COLOUR, "#"]
+    lines = header_lines(name) + ["text " + " ".join(w.text for w in sentence),
+                                  "colours %d" % COLOUR, "#"]
     end = 0.0
     for label, d in segments:
         end += d
@@ -319,36 +332,51 @@ def unseen_triphones(rng, seen, count):
     return result
 
 
+def written_by_script(path):
+    """Whether the regular file `path` starts with the two header lines this
+    script writes for a file of its name."""
+    mark = "".join(line + "\n" for line in header_lines(os.path.basename(path))).encode()
+    try:
+        with open(path, "rb") as f:
+            return f.read(len(mark)) == mark
+    except OSError:
+        return False
+
+
 def remove_stale_files(corpus, written):
-    """Removes the .lab files of the folder `corpus` and of its numbered subfolders
-    (the --per-dir folders of any run) whose paths are not in `written`, and a
-    numbered subfolder that this leaves empty. Only regular files and symbolic
-    links (the link, not its target) named *.lab go; nothing else is touched.
-    Returns the number of files removed."""
+    """Removes the .lab files of the folder `corpus` and of its numbered
+    subfolders (the --per-dir folders of any run) that an earlier run of this
+    script wrote and whose paths are not in `written`, and a numbered subfolder
+    that this leaves empty. Only regular files that carry the script's header
+    go; other .lab entries (a user's files, symbolic links) stay.
+    Returns (files removed, .lab files kept)."""
     def stale_in(folder):
-        removed = 0
+        removed = kept = 0
         for name in sorted(os.listdir(folder)):
             path = os.path.join(folder, name)
             if not name.endswith(".lab") or os.path.normpath(path) in written:
                 continue
             mode = os.lstat(path).st_mode
-            if stat.S_ISREG(mode) or stat.S_ISLNK(mode):
+            if stat.S_ISREG(mode) and written_by_script(path):
                 os.remove(path)
                 removed += 1
-        return removed
+            elif stat.S_ISREG(mode) or stat.S_ISLNK(mode):
+                kept += 1
+        return removed, kept
 
     if not os.path.isdir(corpus):
-        return 0
-    removed = stale_in(corpus)
+        return 0, 0
+    removed, kept = stale_in(corpus)
     for name in sorted(os.listdir(corpus)):
         sub = os.path.join(corpus, name)
         if len(name) < 3 or not name.isdigit() or os.path.islink(sub) or not os.path.isdir(sub):
             continue
-        here = stale_in(sub)
+        here, others = stale_in(sub)
         removed += here
+        kept += others
         if here and not os.listdir(sub):
             os.rmdir(sub)
-    return removed
+    return removed, kept
 
 
 def main(argv=None):
@@ -394,7 +422,7 @@ def main(argv=None):
             f.write(labelled_file(rng, sentence, name))
         paths.append(rel)
         written.add(os.path.normpath(full))
-    removed = remove_stale_files(os.path.join(args.out, args.corpus_dir), written)
+    removed, kept = remove_stale_files(os.path.join(args.out, args.corpus_dir), written)
 
     with open(os.path.join(args.out, "labels.txt"), "w", newline="\n") as f:
         f.write("".join(p + "\n" for p in paths))
@@ -409,6 +437,9 @@ def main(argv=None):
           % (args.files, len(counts), len(listed)), file=sys.stderr)
     if removed:
         print("make_corpus: removed %d .lab files of an earlier corpus" % removed, file=sys.stderr)
+    if kept:
+        print("make_corpus: kept %d .lab files in %s that this script did not write"
+              % (kept, os.path.join(args.out, args.corpus_dir)), file=sys.stderr)
     return 0
 
 

@@ -1,10 +1,13 @@
 // The sample corpus in examples/ must be usable as it stands: every listed
 // labelled file reads, its sentence is valid, and every triphone that the
-// analysis forms is in the triphone list.
+// analysis forms is in the triphone list. make_corpus.py, run again over an
+// earlier corpus, removes only the files it wrote.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -13,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/program_runner.h"
 #include "tests/test_support.h"
 #include "text/labeled_file.h"
 #include "text/sentence_vectors.h"
@@ -20,8 +24,12 @@
 namespace segdur {
 namespace {
 
+using testing_support::ChildResult;
+using testing_support::read_file;
 using testing_support::run_in_child;
+using testing_support::run_program;
 using testing_support::ScopedWorkingDirectory;
+using testing_support::TempDir;
 
 const std::string kExamples = std::string(SEGDUR_SOURCE_DIR) + "/examples";
 
@@ -124,6 +132,59 @@ TEST(ExamplesCorpus, EveryFileReadsIsValidAndHasListedTriphones) {
   EXPECT_EQ(result.exit_status, 0);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "");
+}
+
+ChildResult make_corpus(const TempDir& out, std::vector<std::string> args) {
+  args.insert(args.begin(), {kExamples + "/make_corpus.py", "--out", "."});
+  return run_program("python3", out, args);
+}
+
+// An earlier corpus in numbered subfolders, then a smaller one without: the
+// script's own files go, a user's .lab files stay and are counted, and what
+// the script wrote equals a fresh run.
+TEST(MakeCorpus, RemovesOnlyTheFilesOfItsEarlierRuns) {
+  if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  namespace fs = std::filesystem;
+  TempDir dir;
+  ASSERT_EQ(make_corpus(dir, {"--files", "40", "--per-dir", "10"}).exit_status, 0);
+  dir.write("corpus/mine.lab", "my own recording\n#\n0.1 121 a\n");
+  dir.write("corpus/002/0021.lab.txt", "not a labelled file\n");
+  fs::create_directory(dir.file("corpus/007"));
+  dir.write("corpus/007/take1.lab", "segdur sample corpus\nfile other.lab\n");
+  // A script file renamed by hand no longer carries its own name.
+  fs::copy_file(dir.file("corpus/001/0012.lab"), dir.file("corpus/001/keep.lab"));
+  fs::create_symlink("../mine.lab", dir.file("corpus/003/link.lab"));
+
+  const ChildResult again = make_corpus(dir, {"--files", "20"});
+  ASSERT_EQ(again.exit_status, 0) << again.err;
+  EXPECT_NE(again.err.find("removed 40 .lab files of an earlier corpus"), std::string::npos)
+      << again.err;
+  EXPECT_NE(again.err.find("kept 4 .lab files in ./corpus that this script did not write"),
+            std::string::npos)
+      << again.err;
+
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.file("corpus"))) {
+    const std::string rel = entry.path().string().substr(dir.path().size() + 1);
+    const bool of_this_run = entry.is_regular_file() &&
+                             entry.path().parent_path().filename() == "corpus" &&
+                             entry.path().stem().string().find_first_not_of("0123456789") ==
+                                 std::string::npos;
+    if (!of_this_run) left.push_back(rel);
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"corpus/001", "corpus/001/keep.lab", "corpus/002",
+                                            "corpus/002/0021.lab.txt", "corpus/003",
+                                            "corpus/003/link.lab", "corpus/007",
+                                            "corpus/007/take1.lab", "corpus/mine.lab"}));
+
+  TempDir fresh;
+  ASSERT_EQ(make_corpus(fresh, {"--files", "20"}).exit_status, 0);
+  EXPECT_EQ(read_file(dir.file("labels.txt")), read_file(fresh.file("labels.txt")));
+  EXPECT_EQ(read_file(dir.file("hepsi.txt")), read_file(fresh.file("hepsi.txt")));
+  for (const std::string& path : read_words(fresh.file("labels.txt"))) {
+    EXPECT_EQ(read_file(dir.file(path)), read_file(fresh.file(path))) << path;
+  }
 }
 
 }  // namespace
