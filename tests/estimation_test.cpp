@@ -158,7 +158,6 @@ TEST_F(Evaluate, ErrorStatisticsAreTokenWeightedMeans) {
   EXPECT_FLOAT_EQ(db.rel_error_consonant[9], 0.2f);
   EXPECT_FLOAT_EQ(db.rel_error_vowels, 0.3f);
   EXPECT_FLOAT_EQ(db.rel_error_all, (2 * 0.3f + 0.2f) / 3);
-
 }
 
 TEST_F(Evaluate, WithOneGroupUntestedTheOverallRelativeErrorIsTheOtherGroups) {

@@ -22,11 +22,9 @@ using testing_support::kReport;
 using testing_support::copy_small_corpus;
 using testing_support::Program;
 using testing_support::programs;
-using testing_support::read_file;
 using testing_support::run_program;
 using testing_support::small_corpus_contents;
 using testing_support::TempDir;
-using testing_support::test_data;
 
 const char kDevFull[] = "/dev/full";
 
@@ -90,7 +88,7 @@ TEST_F(ProgramOutputs, StandardOutputThatCannotBeWrittenEndsTheRunAfterTheReport
     EXPECT_TRUE(fs::is_character_file(kDevFull)) << "/dev/full was removed";
     const std::string report = dir.read(kReport);
     if (fixed_clock) {
-      EXPECT_EQ(report, read_file(test_data() + program.expected + "expected_performance_triphone.txt"));
+      EXPECT_EQ(report, testing_support::expected_report(program));
     } else {
       EXPECT_FALSE(report.empty());
     }

@@ -82,6 +82,15 @@ inline const std::string& test_data() {
   return path;
 }
 
+// What `program` is expected to write on the small corpus under the fixed
+// clock: its report and its standard output.
+inline std::string expected_report(const Program& program) {
+  return read_file(test_data() + program.expected + "expected_performance_triphone.txt");
+}
+inline std::string expected_stdout(const Program& program) {
+  return read_file(test_data() + program.expected + "expected_stdout.txt");
+}
+
 // The input files of the small corpus.
 inline const std::vector<std::string>& small_corpus_inputs() {
   static const std::vector<std::string> names = {"a.lab", "b.lab", "c.lab", "labels.txt",

@@ -26,26 +26,18 @@ namespace fs = std::filesystem;
 using testing_support::ChildResult;
 using testing_support::kReport;
 using testing_support::copy_small_corpus;
+using testing_support::expected_report;
+using testing_support::expected_stdout;
 using testing_support::file_names;
 using testing_support::has_faketime;
 using testing_support::Program;
 using testing_support::programs;
-using testing_support::read_file;
 using testing_support::run_program;
 using testing_support::small_corpus_contents;
 using testing_support::small_corpus_names_and;
 using testing_support::TempDir;
-using testing_support::test_data;
 
 const char kProcMem[] = "/proc/self/mem";
-
-std::string expected_report(const Program& program) {
-  return read_file(test_data() + program.expected + "expected_performance_triphone.txt");
-}
-
-std::string expected_stdout(const Program& program) {
-  return read_file(test_data() + program.expected + "expected_stdout.txt");
-}
 
 // In the child about to start a program: standard output becomes a pipe of
 // one page whose reader takes the first line and quits; SIGPIPE has its

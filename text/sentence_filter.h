@@ -12,8 +12,8 @@ namespace segdur {
 // every member that writes a set file ends it when a line of the file was
 // lost ("Could not write file <path>\n", the incomplete file removed), as
 // does every member that reads when a read fails ("Could not read file
-// <path>\n"). The
-// sets keep duplicates, ordered byte by byte as unsigned values.
+// <path>\n"). The sets keep duplicates, ordered byte by byte as unsigned
+// values.
 class SentenceFilter {
  public:
   void open_text_file(const char* path);
