@@ -7,14 +7,18 @@
 # labelled file of the corpus to /dev/null, measured in the same run. The same
 # on the first tenth of the label list shows whether the cost is linear.
 # With --soak it also runs a corpus of 100 000 files and compares the peak
-# memory with that of the smaller run.
+# memory with that of the smaller run. With --against OTHER_BUILD_DIR it
+# times each program of both builds on the full corpus, the two runs
+# alternated, and prints the ratio of the best times.
 #
 # usage: bench/corpus_bench.sh BUILD_DIR [--files N] [--repeat R] [--soak]
 #                                        [--soak-files N] [--keep]
+#                                        [--against OTHER_BUILD_DIR]
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 BUILD_DIR [--files N] [--repeat R] [--soak] [--soak-files N] [--keep]" >&2
+  echo "usage: $0 BUILD_DIR [--files N] [--repeat R] [--soak] [--soak-files N] [--keep]" \
+    "[--against OTHER_BUILD_DIR]" >&2
   exit 1
 }
 
@@ -26,6 +30,7 @@ soak_files=100000
 repeat=3
 soak=0
 keep=0
+against=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --files) files=$2; shift 2 ;;
@@ -33,6 +38,7 @@ while [[ $# -gt 0 ]]; do
     --repeat) repeat=$2; shift 2 ;;
     --soak) soak=1; shift ;;
     --keep) keep=1; shift ;;
+    --against) against=$(cd "$2" && pwd) || usage; shift 2 ;;
     *) usage ;;
   esac
 done
@@ -167,6 +173,30 @@ for program in "${programs[@]}"; do
              printf "%-8s per file %.1f us (cat %.1f us, ratio %.2f), fixed cost %.3f s\n",
                     name, per * 1e6, fl / n * 1e6, per / (fl / n), fixed }'
 done
+
+# Both builds' program alternated, $repeat runs each; best wall times.
+if [[ -n $against ]]; then
+  for program in "${programs[@]}"; do
+    name=$(basename "$program")
+    other="$against/programs/$name"
+    [[ -x $other ]] || { echo "no $name under $against/programs" >&2; exit 1; }
+    this_walls=() other_walls=()
+    for ((a = 0; a < repeat; a++)); do
+      saved_repeat=$repeat
+      repeat=1
+      run "$program" "$corpus" labels.txt
+      this_walls+=("$run_wall")
+      run "$other" "$corpus" labels.txt
+      other_walls+=("$run_wall")
+      repeat=$saved_repeat
+    done
+    this_best=$(min_of "${this_walls[@]}")
+    other_best=$(min_of "${other_walls[@]}")
+    printf '%-8s alternated %s times: this build %.3f s (%s), other build %.3f s (%s), ratio %s\n' \
+      "$name" "$repeat" "$this_best" "${this_walls[*]}" "$other_best" "${other_walls[*]}" \
+      "$(div "$this_best" "$other_best")"
+  done
+fi
 
 if [[ $soak -eq 1 ]]; then
   soak_corpus="$work/soak"

@@ -13,32 +13,11 @@
 
 namespace segdur {
 
-// The fuzzing build's error path: the same messages, thrown instead of exit(1).
-void fatal(const std::string& message) { throw fuzzing::RunEnded{message}; }
-
-namespace {
-
-[[noreturn]] void end_about_file(const char* before, const char* path, const char* after) {
-  throw fuzzing::RunEnded{before + std::string(path ? path : "") + after};
+// The fuzzing build's end of a run: the message that text/fatal.cpp
+// composed, thrown instead of exit(1).
+void end_run(MessageStream, std::string_view message) {
+  throw fuzzing::RunEnded{std::string(message)};
 }
-
-}  // namespace
-
-void fatal_open_read(const char* path) { end_about_file("Could not open file ", path, " to read\n"); }
-
-void fatal_open_write(const char* path) {
-  end_about_file("Could not open file ", path, " to write\n");
-}
-
-void fatal_read(const char* path) { end_about_file("Could not read file ", path, "\n"); }
-
-void fatal_write(const char* path) { end_about_file("Could not write file ", path, "\n"); }
-
-void fatal_output_is_input(const char* path) {
-  end_about_file("Could not open file ", path, " to write: it is an input of the run\n");
-}
-
-void fatal_standard_output() { throw fuzzing::RunEnded{"Could not write to standard output\n"}; }
 
 namespace fuzzing {
 

@@ -1,10 +1,11 @@
 #pragma once
 // Shared pieces of the fuzz targets.
 //
-// The fuzzing build links its own fatal(): instead of ending the process it
-// throws RunEnded, which every target catches. A reported error with exit
-// status 1 is the expected answer to bad input, not a finding; a crash, a
-// sanitizer report, a broken invariant, a leak or a hang is.
+// The fuzzing build links its own end_run(): instead of ending the process
+// it throws RunEnded with the message, which every target catches. A
+// reported error with exit status 1 is the expected answer to bad input, not
+// a finding; a crash, a sanitizer report, a broken invariant, a leak or a
+// hang is.
 
 #include <cstddef>
 #include <cstdint>

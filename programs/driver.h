@@ -45,7 +45,9 @@ constexpr int kStatisticsWordPosition = 5;
 namespace driver_detail {
 
 // One labelled file of the run: prints "<index> <path>\n", reads the file,
-// and hands its training elements to `use` when its sentence is valid.
+// and hands its training elements to `use` when its sentence is valid. A
+// valid sentence is analysed once; an invalid one twice, so that each
+// message of its analysis is printed twice.
 template <class Index, class Use>
 void process_labeled_file(Index index, const std::string& path, std::string& sentence_text,
                           Use use) {
@@ -57,8 +59,14 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
   labeled_file.read(opened.get());
   sentence_text = labeled_file.get_labels();
   SentenceVectors vectors(sentence_text, labeled_file.get_durations());
-  Sentence validity(labeled_file.get_labels(), "do");
-  if (validity.is_valid()) use(std::move(vectors));
+  if (vectors.is_valid()) {
+    use(std::move(vectors));
+  } else {
+    // The vectors hold the analysis that decides validity. An invalid
+    // sentence is analysed once more, so its messages appear twice, as the
+    // output of a run has always shown them.
+    Sentence(labeled_file.get_labels(), "do");
+  }
   labeled_file.close();
 }
 

@@ -3,6 +3,7 @@
 // with status 1. Nothing is thrown; objects of the caller are not destroyed.
 
 #include <string>
+#include <string_view>
 
 namespace segdur {
 
@@ -33,5 +34,15 @@ namespace segdur {
 // Writes "Could not write to standard output\n" to standard error and ends
 // the process with exit status 1.
 [[noreturn]] void fatal_standard_output();
+
+// Where end_run writes its message.
+enum class MessageStream { kStandardOutput, kStandardError };
+
+// Ends the process with exit status 1 after writing `message` to `stream`,
+// behind everything standard output held before; both streams are flushed
+// first. Every function above composes its message and calls this one. It
+// allocates nothing, so it also serves when memory has run out. (The fuzzing
+// build links its own end_run, which throws instead of ending the process.)
+[[noreturn]] void end_run(MessageStream stream, std::string_view message);
 
 }  // namespace segdur
