@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <fstream>
 #include <ostream>
+#include <utility>
 
 #include "model/record_totals.h"
 #include "model/table_values.h"
@@ -41,6 +42,11 @@ void Database::zero_statistics() {
 void Database::read(const char* path, int max_entries) {
   zero_statistics();
   TriphoneTable::read(path, max_entries);
+}
+
+void Database::read(std::ifstream&& list, const char* path, int max_entries) {
+  zero_statistics();
+  TriphoneTable::read(std::move(list), path, max_entries);
 }
 
 void Database::train(SentenceVectors sentence) {

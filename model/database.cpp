@@ -37,6 +37,11 @@ void Database::read(const char* path, int max_entries) {
   TriphoneTable::read(path, max_entries);
 }
 
+void Database::read(std::ifstream&& list, const char* path, int max_entries) {
+  zero_statistics();
+  TriphoneTable::read(std::move(list), path, max_entries);
+}
+
 triphone_struct* Database::aggregate_of(const CentreLetter& letter) {
   if (letter.kind == CentreLetter::kVowel) return &vowel_aggregate[letter.code];
   if (letter.kind == CentreLetter::kConsonant) return &consonant_aggregate[letter.code];

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,8 @@ class Database : public TriphoneTable<triphone_struct> {
 
   // Zeroes every statistic, then reads the triphone list (see TriphoneTable::read).
   void read(const char* path, int max_entries);
+  // The same on `list`, already opened on `path`; the table takes it over.
+  void read(std::ifstream&& list, const char* path, int max_entries);
 
   // Adds every element of `sentence` whose triphone is listed to its record.
   void train(SentenceVectors sentence);

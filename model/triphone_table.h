@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "model/key_index.h"
@@ -73,31 +74,14 @@ class TriphoneTable {
   // A list that cannot be opened or read ends the run (status 1).
   void read(const char* path, int max_entries) {
     open_list(path);
-    Record working{};
-    working.init();
-    // One allocation for a list of up to max_entries records instead of
-    // copying the growing array of large records again and again; a limit
-    // above kMaxReservedRecords reserves no more than that and lets a longer
-    // list grow the array as it comes.
-    if (max_entries > 0) {
-      records.reserve(records.size() +
-                      static_cast<std::size_t>(std::min(max_entries, kMaxReservedRecords)));
-    }
-    std::string line;
-    int entries = 0;
-    while (std::getline(list_file, line)) {
-      for (int k = 0; k < 3; ++k) {
-        working.name[k] = k < static_cast<int>(line.size()) ? line[k] : '\0';
-      }
-      working.name[kNameCentreCopy] = working.name[1];
-      append(working);
-      std::getline(list_file, line);
-      std::getline(list_file, line);
-      if (++entries == max_entries) break;
-    }
-    check_read_or_die(list_file, path);
-    std::cout << "\nIn read Size of Database is : " << names.size() << std::endl;
-    list_file.close();
+    read_list(path, max_entries);
+  }
+
+  // The same on `list`, already opened on `path`; the table takes it over.
+  void read(std::ifstream&& list, const char* path, int max_entries) {
+    if (list_file.is_open()) fatal_open_read(path);
+    list_file = std::move(list);
+    read_list(path, max_entries);
   }
 
   // Each opens its stream (the list in text mode, the binary files in binary
@@ -207,6 +191,35 @@ class TriphoneTable {
   std::vector<Record>& all_records() { return records; }
 
  private:
+  // Reads the entries of the open list_file, as read() says, and closes it.
+  void read_list(const char* path, int max_entries) {
+    Record working{};
+    working.init();
+    // One allocation for a list of up to max_entries records instead of
+    // copying the growing array of large records again and again; a limit
+    // above kMaxReservedRecords reserves no more than that and lets a longer
+    // list grow the array as it comes.
+    if (max_entries > 0) {
+      records.reserve(records.size() +
+                      static_cast<std::size_t>(std::min(max_entries, kMaxReservedRecords)));
+    }
+    std::string line;
+    int entries = 0;
+    while (std::getline(list_file, line)) {
+      for (int k = 0; k < 3; ++k) {
+        working.name[k] = k < static_cast<int>(line.size()) ? line[k] : '\0';
+      }
+      working.name[kNameCentreCopy] = working.name[1];
+      append(working);
+      std::getline(list_file, line);
+      std::getline(list_file, line);
+      if (++entries == max_entries) break;
+    }
+    check_read_or_die(list_file, path);
+    std::cout << "\nIn read Size of Database is : " << names.size() << std::endl;
+    list_file.close();
+  }
+
   void append(const Record& r) {
     std::string key = key_of(r.name, kRecordNameSize);
     first_record.add(key, static_cast<int>(records.size()));

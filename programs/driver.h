@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,24 +99,27 @@ inline void refuse_outputs_among_inputs(const char* output, const char* label_li
 // What a run does before anything else: each closed standard descriptor is
 // taken by /dev/null, so that no file of the run gets its number; a reader
 // that quits (SIGPIPE) and a file-size limit (SIGXFSZ) fail the writes they
-// hit, reported at the end like a full disk, instead of ending the process.
+// hit, reported at the end like a full disk, instead of ending the process;
+// an allocation that fails ends the run through the error path ("Out of
+// memory", status 1, a pending temporary removed) instead of aborting it.
 inline void prepare_process() {
   occupy_closed_standard_descriptors();
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+  std::set_new_handler([] { fatal_out_of_memory(); });
 }
 
 }  // namespace driver_detail
 
 // The whole run: `argv[1]` is the label list (white-space separated paths),
 // `argv[2]` the file created empty through the sentence filter. The table is
-// made by `make_database()` after the list and the output file are opened; it
+// made by `make_database()` after the lists and the output file are opened; it
 // needs read, train, compute_means, print_info, test, finalize_statistics and
 // write_performance. Returns 0 after a complete run; every error ends the
 // process with status 1 (usage text, a list or labelled file that cannot be
 // read, an output file or report that cannot be created or is an input of
-// the run, a report or standard output that cannot be written, errors of the
-// table).
+// the run, a report or standard output that cannot be written, a list that
+// names no labelled file, memory that runs out, errors of the table).
 template <class MakeDatabase>
 int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   driver_detail::prepare_process();
@@ -128,6 +132,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::vector<std::string> labeled_files;
   while (label_list >> entry) labeled_files.push_back(entry);
   check_read_or_die(label_list, argv[1]);
+  if (labeled_files.empty()) fatal_empty_list(argv[1]);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   const int n = static_cast<int>(labeled_files.size());
@@ -138,10 +143,18 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
                                 kStatisticsWordPosition);
   SentenceFilter filter;
   driver_detail::refuse_outputs_among_inputs(argv[2], argv[1], labeled_files);
+  // Opened before the second argument is created, so that a missing list
+  // (also one named as the second argument) creates nothing.
+  std::ifstream triphone_list;
+  open_input_or_die(triphone_list, kTriphoneListPath);
   filter.open_fine_file(argv[2]);
   std::string sentence_text;
-  auto database = make_database();
-  database.read(kTriphoneListPath, kTriphoneListEntries);
+  // The table lives on the heap: segdur2's is 140 kB, and a stack that had
+  // to grow for it when memory is short would end the run with SIGSEGV
+  // instead of "Out of memory".
+  const std::unique_ptr<decltype(make_database())> table(new auto(make_database()));
+  auto& database = *table;
+  database.read(std::move(triphone_list), kTriphoneListPath, kTriphoneListEntries);
 
   for (int i = 0; i < train_count; ++i) {
     driver_detail::process_labeled_file(i, labeled_files[order[i]], sentence_text,

@@ -108,8 +108,8 @@ const std::vector<BadInput>& cases() {
       {"NoHash", labeled("0.1 1 Z\n0.2 1 a\n"), 1, "\n No '#' ends the header of labeled file x.lab\n", "", false},
       {"OnlyPauses", labels("ZZZ"), 1, "\n No label other than Z after the first entry in labeled file x.lab\n",
        "", false},
-      {"OneEntry", labels("a"), 1, "\n No label other than Z after the first entry in labeled file x.lab\n",
-       "", false},
+      {"OneLetterWordAlone", labels("a"), 0, "", "", true},
+      {"OneLetterWordAndPause", labels("oZ"), 0, "", "", true},
       {"TruncatedMidEntry", labeled("#\n0.1 1 Z\n0.2 1 e\n0.3 1 v\n0.4 1 Z\n0.5 1"), 0, "", "", true},
       {"NotANumberEndsTheBody", labeled("#\n0.1 1 Z\n0.2 1 e\nnan 1 v\n0.4 1 Z\n"), 0, "", "", true},
       {"NotANumberFirst", labeled("#\nnan 1 Z\n0.2 1 e\n"), 1,
@@ -135,17 +135,19 @@ const std::vector<BadInput>& cases() {
        "", false, {"listdir", kOutput}},
       {"DuplicatePaths", label_list("good.lab\ngood.lab\n"), 0, "", "", true, "\n1 good.lab\n"},
       {"BlankLinesAndBlanks", label_list("\n\n   good.lab  \n\n\t\n"), 0, "", "", true, "\n0 good.lab\n"},
-      {"EmptyLabelList", label_list(""), 0, "", "", true},
+      {"EmptyLabelList", label_list(""), 1, "", "No labelled file in list labels.txt\n", false, "", false},
+      {"BlankLabelList", label_list(" \n\t\n"), 1, "", "No labelled file in list labels.txt\n", false, "",
+       false},
       // The triphone list.
       {"MissingTriphoneList", [](const TempDir& dir) { std::filesystem::remove(dir.file("hepsi.txt")); }, 1, "",
-       "Could not open file hepsi.txt to read\n", false},
+       "Could not open file hepsi.txt to read\n", false, "", false},
       {"DirectoryAsTriphoneList",
        [](const TempDir& dir) {
          dir.write("labels.txt", "good.lab\n");
          std::filesystem::remove(dir.file("hepsi.txt"));
          std::filesystem::create_directory(dir.file("hepsi.txt"));
        },
-       1, "", "Could not open file hepsi.txt to read\n", false},
+       1, "", "Could not open file hepsi.txt to read\n", false, "", false},
       {"EmptyTriphoneList", triphone_list(""), 0, "", "", true, "\nIn read Size of Database is : 0\n"},
       {"TriphoneListShortOfLines", triphone_list("edi\n1"), 0, "", "", true, "\nIn read Size of Database is : 1\n"},
       {"TriphoneListOver8000Entries", triphone_list(entries(8001)), 0, "", "", true,

@@ -56,6 +56,10 @@ TEST(LabeledFileTrim, LeadingPausesAreTrimmedToOneALeadingWordIsKeptAFinalPauseI
       {"oZgel", "oZgelZ", {0.125f, 0.25f, 0.5f, 1.0f, 2.0f, 0.0f}},
       {"oZgeZ", "oZgeZ", {0.125f, 0.25f, 0.5f, 1.0f, 2.0f}},
       {"aZZb", "aZZbZ", {0.125f, 0.25f, 0.5f, 1.0f, 0.0f}},
+      // A file of one word is a sentence, also of one letter.
+      {"o", "oZ", {0.125f, 0.0f}},
+      {"oZ", "oZ", {0.125f, 0.25f}},
+      {"aZZ", "aZZ", {0.125f, 0.25f, 0.5f}},
   };
   for (const Case& c : cases) {
     ReadResult r = read_contents(labelled(c.in));
@@ -128,9 +132,7 @@ TEST(LabeledFileErrors, MissingHashOrNoLabelBesidesPausesEndsTheRunNamingTheFile
       {"", no_hash},
       {"0.1 1 Z 0.2 1 a 0.3 1 Z\n", no_hash},
       {"#", no_label},
-      {"#0.1 1 a", no_label},
-      {"#0.1 1 a 0.2 1 Z", no_label},
-      {"#0.1 1 a 0.2 1 Z 0.3 1 Z", no_label},
+      {"#0.1 1 Z", no_label},
       {"#0.1 1 Z 0.2 1 Z 0.3 1 Z", no_label},
       {"#x 0.1 1 Z", no_label},
   };

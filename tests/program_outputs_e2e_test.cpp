@@ -116,10 +116,11 @@ TEST(ProgramInputs, AnOutputNamingAnInputOfTheRunIsRefusedAndNothingIsTruncated)
       EXPECT_EQ(small_corpus_contents(dir), before);
       EXPECT_FALSE(fs::exists(dir.file(kReport)));
     }
-    // A device that is also an input is opened as before: it loses nothing.
+    // A device that is also an input is opened as before: it loses nothing
+    // (and names no labelled file).
     const ChildResult null_run = run_program(program.path, dir, {"/dev/null", "/dev/null"});
-    EXPECT_EQ(null_run.exit_status, 0);
-    EXPECT_EQ(null_run.err, "");
+    EXPECT_EQ(null_run.exit_status, 1);
+    EXPECT_EQ(null_run.err, "No labelled file in list /dev/null\n");
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     // An existing file that is no input is truncated as before.
     dir.write("out.txt", "old contents\n");

@@ -28,13 +28,12 @@ inline std::string read_file(const std::string& path) {
 // True when the faketime command is on the path.
 inline bool has_faketime() { return std::system("command -v faketime >/dev/null 2>&1") == 0; }
 
-// In a child: runs `program` with `args` in `dir` (TZ=UTC); with
-// `fixed_clock` under faketime at 2020-01-01 00:00:00 UTC, which fixes the
-// random split. Does not return; a program that cannot be started ends the
-// child with status 127.
-[[noreturn]] inline void exec_program(const char* program, const TempDir& dir,
-                                      const std::vector<std::string>& args, bool fixed_clock) {
-  if (chdir(dir.path().c_str()) != 0) _exit(126);
+// In a child: runs `program` with `args` in the working folder (TZ=UTC);
+// with `fixed_clock` under faketime at 2020-01-01 00:00:00 UTC, which fixes
+// the random split. Does not return; a program that cannot be started ends
+// the child with status 127.
+[[noreturn]] inline void exec_program_here(const char* program,
+                                           const std::vector<std::string>& args, bool fixed_clock) {
   setenv("TZ", "UTC", 1);
   // The clock library is preloaded ahead of the sanitizer runtime.
   const char* asan = std::getenv("ASAN_OPTIONS");
@@ -49,6 +48,13 @@ inline bool has_faketime() { return std::system("command -v faketime >/dev/null 
   argv.push_back(nullptr);
   execvp(argv[0], argv.data());
   _exit(127);
+}
+
+// exec_program_here in `dir`.
+[[noreturn]] inline void exec_program(const char* program, const TempDir& dir,
+                                      const std::vector<std::string>& args, bool fixed_clock) {
+  if (chdir(dir.path().c_str()) != 0) _exit(126);
+  exec_program_here(program, args, fixed_clock);
 }
 
 // Runs `program` as exec_program does, and returns what it printed and how

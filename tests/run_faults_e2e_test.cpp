@@ -1,16 +1,20 @@
 // Whole runs of both programs under the faults a batch job meets: a reader
 // of standard output that quits, a read error, a second run writing the same
 // report, a report name that is an input, a report reached through a
-// symlink, and closed standard descriptors.
+// symlink, closed standard descriptors, a working folder without an
+// absolute name, and memory that runs out.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -18,6 +22,15 @@
 
 #include "program_runner.h"
 #include "test_support.h"
+
+// The sanitizers reserve far more address space than the limits below.
+#if defined(__SANITIZE_ADDRESS__)
+#define SEGDUR_TESTS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SEGDUR_TESTS_SANITIZED 1
+#endif
+#endif
 
 namespace segdur {
 namespace {
@@ -36,6 +49,8 @@ using testing_support::run_program;
 using testing_support::small_corpus_contents;
 using testing_support::small_corpus_names_and;
 using testing_support::TempDir;
+using testing_support::run_in_child;
+using testing_support::ScopedWorkingDirectory;
 
 const char kProcMem[] = "/proc/self/mem";
 
@@ -206,12 +221,14 @@ TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughWithTheModeOfAPlainCreate) 
     copy_small_corpus(dir);
     dir.write("kept/report.txt", "previous report\n");
     fs::permissions(dir.file("kept/report.txt"), fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink("kept/report.txt", dir.file(kReport));
+    // A chain whose second link is relative to its own folder.
+    fs::create_symlink("kept/link", dir.file(kReport));
+    fs::create_symlink("report.txt", dir.file("kept/link"));
     const ChildResult r = run_program(program.path, dir, {"labels.txt", "out.txt"}, fixed_clock,
                                       [] { umask(027); });
     EXPECT_EQ(r.exit_status, 0);
     EXPECT_TRUE(fs::is_symlink(dir.file(kReport)));
-    EXPECT_EQ(fs::read_symlink(dir.file(kReport)), "kept/report.txt");
+    EXPECT_EQ(fs::read_symlink(dir.file(kReport)), "kept/link");
     const std::string report = dir.read("kept/report.txt");
     if (fixed_clock) {
       EXPECT_EQ(report, expected_report(program));
@@ -222,7 +239,7 @@ TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughWithTheModeOfAPlainCreate) 
     ASSERT_EQ(stat(dir.file("kept/report.txt").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(file_names(dir), small_corpus_names_and({"out.txt", "kept", kReport}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("kept")), fs::directory_iterator()), 1)
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("kept")), fs::directory_iterator()), 2)
         << "a temporary was left";
   }
 }
@@ -261,6 +278,64 @@ TEST(RunFaults, ClosedStandardDescriptorsTakeNoFileOfTheRun) {
       }
     }
   }
+}
+
+TEST(RunFaults, AFolderPathLongerThanPathMaxGetsItsReportReplacedWhole) {
+  for (const bool limited : {true, false}) {
+    SCOPED_TRACE(limited ? "ulimit -f 0" : "no limit");
+    TempDir dir;
+    {
+      ScopedWorkingDirectory top(dir.path());
+      const std::string name(200, 'd');
+      for (int level = 0; level < 22; ++level) {
+        ASSERT_TRUE(fs::create_directory(name) && chdir(name.c_str()) == 0);
+      }
+      for (const std::string& file : testing_support::small_corpus_inputs()) {
+        fs::copy_file(testing_support::test_data() + "segdur2_small/" + file, file);
+      }
+      std::ofstream(kReport) << "previous\n";
+      const ChildResult r = run_in_child([&] {
+        if (limited) {
+          testing_support::redirect_standard_output("/dev/null");
+          testing_support::limit_file_size(0);
+        }
+        testing_support::exec_program_here(SEGDUR2_PATH, {"labels.txt", "out.txt"}, false);
+      });
+      EXPECT_EQ(r.exit_status, limited ? 1 : 0);
+      const std::string report = testing_support::read_file(kReport);
+      EXPECT_EQ(report == "previous\n", limited);
+      EXPECT_EQ(report.rfind("Results of Triphone Modelling\n", 0) == 0, !limited);
+      EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 7);
+    }
+    EXPECT_EQ(std::system(("rm -rf '" + dir.path() + "'").c_str()), 0);  // past PATH_MAX too
+  }
+}
+
+TEST(RunFaults, MemoryThatRunsOutEndsTheRunThroughTheErrorPath) {
+#ifdef SEGDUR_TESTS_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve more address space than the limits tried";
+#endif
+  int seen[2] = {0, 0};  // complete runs, runs out of memory
+  // From below what loading the program needs to above what the run needs.
+  for (rlim_t megabytes = 2; megabytes <= 128; megabytes += 2) {
+    SCOPED_TRACE(std::to_string(megabytes) + " MB");
+    TempDir dir;
+    copy_small_corpus(dir);
+    dir.write(kReport, "previous\n");
+    const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", "out.txt"}, false, [&] {
+      const rlimit limit{megabytes << 20, megabytes << 20};
+      setrlimit(RLIMIT_AS, &limit);
+    });
+    // 127: the loader could not map the program's libraries.
+    ASSERT_TRUE(r.exit_status == 0 || r.exit_status == 1 || r.exit_status == 127) << r.exit_status;
+    if (r.exit_status == 1) {
+      EXPECT_EQ(r.err, "Out of memory\n");
+    }
+    EXPECT_EQ(dir.read(kReport).rfind(r.exit_status == 0 ? "Results of" : "previous\n", 0), 0u);
+    EXPECT_LE(file_names(dir).size(), 7u) << "a temporary was left";
+    if (r.exit_status < 2) ++seen[r.exit_status];
+  }
+  EXPECT_TRUE(seen[0] > 0 && seen[1] > 0);
 }
 
 }  // namespace

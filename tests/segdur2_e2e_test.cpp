@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,42 +71,49 @@ TEST(Segdur2Files, MissingOrUnwritableFilesEndTheRunInOrder) {
   EXPECT_EQ(r.err, "Could not open file labels.txt to read\n");
   EXPECT_TRUE(is_empty_dir(dir));
 
-  dir.write("labels.txt", "");
+  // No triphone list: refused before the second argument is created, also
+  // when that argument names the missing list.
+  dir.write("labels.txt", "a.lab\n");
+  for (const char* output : {"missing/out.txt", "out.txt", "hepsi.txt", "./hepsi.txt"}) {
+    r = run_segdur2(dir, {"labels.txt", output});
+    EXPECT_EQ(r.exit_status, 1) << output;
+    EXPECT_EQ(r.err, "Could not open file hepsi.txt to read\n") << output;
+    EXPECT_EQ(testing_support::file_names(dir), std::set<std::string>{"labels.txt"}) << output;
+  }
+
+  dir.write("hepsi.txt", "edi\n\n\n");
   r = run_segdur2(dir, {"labels.txt", "missing/out.txt"});
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_EQ(r.err, "Could not open file missing/out.txt to write\n");
 
-  // No triphone list: the output file has been created, empty.
-  r = run_segdur2(dir, {"labels.txt", "out.txt"});
-  EXPECT_EQ(r.exit_status, 1);
-  EXPECT_EQ(r.err, "Could not open file hepsi.txt to read\n");
-  EXPECT_TRUE(has_file(dir, "out.txt"));
-  EXPECT_EQ(dir.read("out.txt"), "");
-  EXPECT_FALSE(has_file(dir, "performance_triphone.txt"));
-
   // A directory in the report's place.
-  dir.write("hepsi.txt", "edi\n\n\n");
+  dir.write("a.lab", "#\n0.1 1 Z\n0.2 1 e\n0.3 1 Z\n");
   dir.write("performance_triphone.txt/keep", "");
   r = run_segdur2(dir, {"labels.txt", "out.txt"});
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_EQ(r.err, "Could not open file performance_triphone.txt to write\n");
 }
 
-TEST(Segdur2Runs, EmptyListReportsOnTheUntrainedTable) {
+TEST(Segdur2Runs, AListThatNamesNoFileEndsTheRunAndChangesNothing) {
   TempDir dir;
-  dir.write("labels.txt", " \n\n\t\n");
-  dir.write("hepsi.txt", "edi\n\n\n");
-  ChildResult r = run_segdur2(dir, {"labels.txt", "out.txt", "ignored"});
-  EXPECT_EQ(r.exit_status, 0);
-  EXPECT_EQ(r.out, "\nIn read Size of Database is : 1\n\n 0" + kUntrainedEdi +
-                       "\nError finding\n" + kUntrainedEdiFinal);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(dir.read("out.txt"), "");
-  std::string report = dir.read("performance_triphone.txt");
-  EXPECT_EQ(report.rfind("Results of Triphone Modelling\nfor model type: ortalama\n"
-            "\n General size : 0\n Vowel size : 0\n Consonant size : 0\nMean Error in ms\n-nan",
-                         0),
-            0u);
+  copy_corpus(dir, {"a.lab", "b.lab", "c.lab", "labels.txt", "hepsi.txt"});
+  ASSERT_EQ(run_segdur2(dir, {"labels.txt", "fine.txt"}).exit_status, 0);
+  const std::string report = dir.read("performance_triphone.txt");
+  const std::string list = dir.read("labels.txt");
+  // An empty list, a blank one, and the arguments swapped after a run.
+  for (const std::string& empty_list : {std::string(""), std::string(" \n\n\t\n")}) {
+    dir.write("empty.txt", empty_list);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"empty.txt", "out.txt"}, {"fine.txt", "labels.txt"}}) {
+      const ChildResult r = run_segdur2(dir, args);
+      EXPECT_EQ(r.exit_status, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, "No labelled file in list " + args[0] + "\n");
+      EXPECT_FALSE(has_file(dir, "out.txt"));
+      EXPECT_EQ(dir.read("labels.txt"), list);
+      EXPECT_EQ(dir.read("performance_triphone.txt"), report);
+    }
+  }
 }
 
 TEST(Segdur2Runs, OneFileIsTestedAgainstTheUntrainedTable) {

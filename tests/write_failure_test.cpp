@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -264,11 +265,13 @@ TEST(DecimalPointCopy, AnOutputThatIsTheInputIsRefusedBeforeItIsTruncated) {
 }
 
 TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndNoTemporary) {
-  const std::vector<std::pair<const char*, std::function<void()>>> endings = {
-      {"an error", [] { fatal("ended\n"); }},
-      {"SIGTERM", [] { std::raise(SIGTERM); }},
-      {"SIGINT", [] { std::raise(SIGINT); }},
-  };
+  // Every signal whose default action ends the process, and SIGQUIT and
+  // SIGXCPU, which dump core.
+  const int signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALRM,   SIGTERM, SIGUSR1,  SIGUSR2,
+                         SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGSTKFLT, SIGPWR,  SIGRTMIN, SIGRTMAX};
+  std::vector<std::pair<std::string, std::function<void()>>> endings = {
+      {"an error", [] { fatal("ended\n"); }}};
+  for (int s : signals) endings.emplace_back(strsignal(s), [s] { std::raise(s); });
   for (const auto& ending : endings) {
     SCOPED_TRACE(ending.first);
     const std::function<void()>& end = ending.second;

@@ -30,6 +30,12 @@ void fatal_output_is_input(const char* path) {
   fatal_about_file("Could not open file ", path, " to write: it is an input of the run\n");
 }
 
+void fatal_empty_list(const char* path) {
+  fatal_about_file("No labelled file in list ", path, "\n");
+}
+
+void fatal_out_of_memory() { end_run(MessageStream::kStandardError, "Out of memory\n"); }
+
 void fatal_standard_output() {
   end_run(MessageStream::kStandardError, "Could not write to standard output\n");
 }

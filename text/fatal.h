@@ -35,6 +35,14 @@ namespace segdur {
 // the process with exit status 1.
 [[noreturn]] void fatal_standard_output();
 
+// Writes "No labelled file in list <path>\n" to standard error and ends the
+// process with exit status 1.
+[[noreturn]] void fatal_empty_list(const char* path);
+
+// Writes "Out of memory\n" to standard error and ends the process with exit
+// status 1; allocates nothing.
+[[noreturn]] void fatal_out_of_memory();
+
 // Where end_run writes its message.
 enum class MessageStream { kStandardOutput, kStandardError };
 

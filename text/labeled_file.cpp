@@ -50,7 +50,7 @@ void LabeledFile::read(const char* path) {
   }
   check_read_or_die(file, path);
 
-  if (labels.find_first_not_of(kSeparator, 1) == std::string::npos) {
+  if (labels.find_first_not_of(kSeparator) == std::string::npos) {
     fatal(std::string("\n No label other than Z after the first entry in labeled file ") + path +
           "\n");
   }
@@ -69,7 +69,7 @@ void LabeledFile::find_start() {
     start = 0;
     return;
   }
-  // read() has made sure that a label other than 'Z' follows index 0.
+  // read() has made sure that a label other than 'Z' follows this one.
   std::string::size_type i = 1;
   while (labels.at(i) == kSeparator) ++i;
   start = static_cast<int>(i) - 1;

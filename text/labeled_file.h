@@ -10,17 +10,18 @@ namespace segdur {
 
 // Turns one labelled file into its label string and its segment durations.
 // Leading pauses are trimmed to one; a file that opens with a word keeps every
-// label. After read: labels and durations have the same length (at least 3),
-// the labels do not open with two 'Z' and hold a label other than 'Z' after
-// index 0, the last label is 'Z', no duration is negative.
+// label. After read: labels and durations have the same length (at least 2:
+// a file of one word "o" reads as "oZ"), the labels do not open with two 'Z'
+// and hold a label other than 'Z', the last label is 'Z', no duration is
+// negative.
 class LabeledFile {
  public:
   explicit LabeledFile(float sample_rate);
   ~LabeledFile() = default;
 
   // Reads and trims the file at `path`. Decreasing end times, a file that
-  // cannot be opened or read, a file without '#' or without a label other
-  // than 'Z' at index 1 or above print a message and end the run (status 1).
+  // cannot be opened or read, a file without '#' or without any label other
+  // than 'Z' print a message and end the run (status 1).
   void read(const char* path);
   // A copy of the label string.
   std::string get_labels() const;

@@ -5,14 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
-#include <memory>
 #include <system_error>
 
 #include "text/fatal.h"
@@ -43,12 +42,38 @@ bool stat_of(const char* path, struct stat* info) {
 
 // The temporary of a ReplacedFile that is not yet in place, removed when the
 // run ends or is interrupted before the commit. A fixed buffer, since a
-// signal handler may only unlink it.
-char pending_temporary[4096] = "";
+// signal handler may only unlink it; a name that the system accepts is
+// shorter than PATH_MAX.
+char pending_temporary[PATH_MAX] = "";
 
-// The interrupting signals, and what each did before a temporary existed.
-constexpr int kInterruptions[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
-struct sigaction saved_actions[sizeof kInterruptions / sizeof kInterruptions[0]];
+// The signals whose default action ends the process and after which the
+// temporary is removed: every one that ends it without a core dump, the
+// real-time signals included, and SIGQUIT and SIGXCPU (a CPU-time limit).
+// SIGXFSZ, which the programs ignore, and the signals of a fault (SIGSEGV,
+// SIGABRT and the like) are left alone.
+constexpr int kInterruptions[] = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGALRM, SIGTERM,   SIGUSR1, SIGUSR2,
+    SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
+
+// Calls visit(signal) for every signal of kInterruptions and every
+// real-time signal.
+template <class Visit>
+void for_each_interruption(Visit visit) {
+  for (int signal_number : kInterruptions) visit(signal_number);
+  for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+    visit(signal_number);
+  }
+}
+
+// What each interruption did before a temporary existed, by signal number.
+struct sigaction saved_actions[NSIG];
 
 void remove_pending_temporary() {
   if (pending_temporary[0] != '\0') ::unlink(pending_temporary);
@@ -62,7 +87,8 @@ extern "C" void remove_temporary_and_end(int signal_number) {
 }
 
 // Remembers `path` as the pending temporary; an interruption that would have
-// ended the run still ends it, after removing the temporary.
+// ended the run still ends it, after removing the temporary. A signal that
+// was ignored or handled stays so.
 void hold_temporary(const std::string& path) {
   static const bool at_exit = std::atexit(remove_pending_temporary) == 0;
   (void)at_exit;
@@ -70,18 +96,20 @@ void hold_temporary(const std::string& path) {
   struct sigaction removing {};
   removing.sa_handler = remove_temporary_and_end;
   sigemptyset(&removing.sa_mask);
-  for (std::size_t k = 0; k < std::size(kInterruptions); ++k) {
-    ::sigaction(kInterruptions[k], nullptr, &saved_actions[k]);
-    if (saved_actions[k].sa_handler == SIG_DFL) ::sigaction(kInterruptions[k], &removing, nullptr);
-  }
+  for_each_interruption([&](int signal_number) {
+    ::sigaction(signal_number, nullptr, &saved_actions[signal_number]);
+    if (saved_actions[signal_number].sa_handler == SIG_DFL) {
+      ::sigaction(signal_number, &removing, nullptr);
+    }
+  });
 }
 
 // Forgets the pending temporary (it is in place or removed) and gives the
 // interruptions back what they did before.
 void release_temporary() {
-  for (std::size_t k = 0; k < std::size(kInterruptions); ++k) {
-    ::sigaction(kInterruptions[k], &saved_actions[k], nullptr);
-  }
+  for_each_interruption([](int signal_number) {
+    ::sigaction(signal_number, &saved_actions[signal_number], nullptr);
+  });
   pending_temporary[0] = '\0';
 }
 
@@ -92,18 +120,42 @@ mode_t created_file_mode() {
   return static_cast<mode_t>(0666 & ~mask);
 }
 
-// The regular file that `path` names through any symlinks, or `path` itself
-// when it names nothing at all; empty for anything else (a device, a FIFO, a
-// directory, a dangling symlink, a path that cannot be looked at).
+// The most symlinks followed from a report's name to the file it replaces.
+constexpr int kMaxSymlinks = 40;
+
+// The regular file that `path` names, found without an absolute name (the
+// folders above the working folder may be unsearchable, or their path longer
+// than PATH_MAX): `path` itself when it is a regular file or names nothing;
+// through symlinks, followed link by link (a relative target is relative to
+// the link's folder), the regular file at the end of the chain. Empty for
+// anything else: a device, a FIFO, a directory, a dangling symlink, a chain
+// of more than kMaxSymlinks links, a path that cannot be looked at.
 std::string replaceable_file(const char* path) {
-  struct stat info;
-  if (::stat(path, &info) == 0) {
-    if (!S_ISREG(info.st_mode)) return "";
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
-    return real ? std::string(real.get()) : "";
+  std::string current = path;
+  for (int links = 0; links <= kMaxSymlinks; ++links) {
+    struct stat info;
+    if (::lstat(current.c_str(), &info) != 0) {
+      return links == 0 && errno == ENOENT ? current : "";
+    }
+    if (S_ISREG(info.st_mode)) return current;
+    if (!S_ISLNK(info.st_mode)) return "";
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) return "";
+    std::string next(target, static_cast<std::size_t>(length));
+    const std::string::size_type slash = current.rfind('/');
+    if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+    current = next;
   }
-  if (errno == ENOENT && ::lstat(path, &info) != 0 && errno == ENOENT) return path;
   return "";
+}
+
+// Ends the run after an open of `path` failed: "Out of memory" when that was
+// the cause, else the open message for reading or writing.
+[[noreturn]] void fail_open(const char* path, bool for_writing) {
+  if (errno == ENOMEM) fatal_out_of_memory();
+  if (for_writing) fatal_open_write(path);
+  fatal_open_read(path);
 }
 
 }  // namespace
@@ -113,8 +165,9 @@ void open_input_or_die(std::ifstream& stream, const char* path, std::ios::openmo
   if (path == nullptr || stream.is_open() || std::filesystem::is_directory(path, ignored)) {
     fatal_open_read(path);
   }
+  errno = 0;
   stream.open(path, mode);
-  if (!stream.is_open()) fatal_open_read(path);
+  if (!stream.is_open()) fail_open(path, false);
 }
 
 void check_read_or_die(const std::istream& stream, const char* path) {
@@ -123,8 +176,9 @@ void check_read_or_die(const std::istream& stream, const char* path) {
 
 void open_output_or_die(std::ofstream& stream, const char* path, std::ios::openmode mode) {
   if (path == nullptr || stream.is_open()) fatal_open_write(path);
+  errno = 0;
   stream.open(path, mode);
-  if (!stream.is_open()) fatal_open_write(path);
+  if (!stream.is_open()) fail_open(path, true);
 }
 
 void close_output_or_die(std::ofstream& stream, const char* path) {
@@ -145,13 +199,16 @@ ReplacedFile::ReplacedFile(const char* path) : path_(path != nullptr ? path : ""
   }
   std::string name = target_ + ".XXXXXX";
   descriptor_ = ::mkstemp(name.data());
-  if (descriptor_ < 0) fatal_open_write(path);
+  if (descriptor_ < 0) fail_open(path, true);
   temporary_ = name;
   hold_temporary(temporary_);
+  errno = 0;
   stream_.open(temporary_, std::ios::out | std::ios::trunc);
   if (!stream_.is_open()) {
+    const int open_error = errno;
     remove_pending_temporary();
-    fatal_open_write(path);
+    errno = open_error;
+    fail_open(path, true);
   }
 }
 

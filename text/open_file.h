@@ -13,7 +13,8 @@ namespace segdur {
 // Opens `stream` on `path` for reading with `mode`. A null path, a stream
 // that is already open, a directory (which opens as a stream but reads as
 // nothing) or a failed open print "Could not open file <path> to read\n" on
-// standard error and end the run (status 1).
+// standard error and end the run (status 1); an open that failed for want of
+// memory prints "Out of memory\n" instead.
 void open_input_or_die(std::ifstream& stream, const char* path,
                        std::ios::openmode mode = std::ios::in);
 
@@ -26,7 +27,8 @@ void check_read_or_die(const std::istream& stream, const char* path);
 // Opens `stream` on `path` for writing with `mode` (created or truncated by
 // default). A null path, a stream that is already open or a failed open
 // print "Could not open file <path> to write\n" on standard error and end
-// the run (status 1).
+// the run (status 1); an open that failed for want of memory prints "Out of
+// memory\n" instead.
 void open_output_or_die(std::ofstream& stream, const char* path,
                         std::ios::openmode mode = std::ios::out | std::ios::trunc);
 
@@ -46,19 +48,23 @@ void flush_output_or_die(std::ofstream& stream, const char* path);
 // holds either what it held before or the complete new contents, also when
 // two runs write it at once or a run ends half way.
 //
-// When `path` names a regular file (through any symlinks, which stay) or
-// nothing, the stream writes a new temporary file in the folder of the file
-// it replaces, and commit_or_die() puts it in place with the mode a plain
-// create gives (0666 less the umask). A temporary is removed when the run
-// ends or is interrupted (SIGHUP, SIGINT, SIGQUIT, SIGTERM) before the
-// commit. Anything else (a device such as /dev/full, a FIFO, a dangling
-// symlink) is written in place through open_output_or_die and
-// close_output_or_die.
+// When `path` names a regular file (through at most 40 symlinks, which
+// stay) or nothing, the stream writes a new temporary file in the folder of
+// the file it replaces, and commit_or_die() puts it in place with the mode a
+// plain create gives (0666 less the umask). The file is found from `path` as
+// given, relative or not, so a working folder whose absolute name cannot be
+// had (an unsearchable folder above it, a name longer than PATH_MAX) makes
+// no difference; its folder must be writable. A temporary is removed when
+// the run ends (an error, out of memory) or is ended by a signal before the
+// commit: every signal whose default action ends the process without a core
+// dump, and SIGQUIT and SIGXCPU; a signal ignored or handled before stays
+// so. Anything else (a device such as /dev/full, a FIFO, a dangling symlink)
+// is written in place through open_output_or_die and close_output_or_die.
 class ReplacedFile {
  public:
   // Opens the stream. A temporary or a file that cannot be created prints
-  // "Could not open file <path> to write\n" on standard error and ends the
-  // run (status 1).
+  // "Could not open file <path> to write\n" on standard error ("Out of
+  // memory\n" when memory ran out) and ends the run (status 1).
   explicit ReplacedFile(const char* path);
   ReplacedFile(const ReplacedFile&) = delete;
   ReplacedFile& operator=(const ReplacedFile&) = delete;
