@@ -5,6 +5,7 @@
 // remove a device, a symlink or what a symlink points to.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -266,28 +267,33 @@ TEST(DecimalPointCopy, AnOutputThatIsTheInputIsRefusedBeforeItIsTruncated) {
 
 TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndNoTemporary) {
   // Every signal whose default action ends the process, and SIGQUIT and
-  // SIGXCPU, which dump core.
-  const int signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALRM,   SIGTERM, SIGUSR1,  SIGUSR2,
-                         SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGSTKFLT, SIGPWR,  SIGRTMIN, SIGRTMAX};
-  std::vector<std::pair<std::string, std::function<void()>>> endings = {
-      {"an error", [] { fatal("ended\n"); }}};
-  for (int s : signals) endings.emplace_back(strsignal(s), [s] { std::raise(s); });
-  for (const auto& ending : endings) {
-    SCOPED_TRACE(ending.first);
-    const std::function<void()>& end = ending.second;
-    TempDir dir;
-    dir.write("report.txt", "previous\n");
-    const ChildResult r = run_in_child([&] {
-      if (chdir(dir.path().c_str()) != 0) _exit(126);
-      ReplacedFile report("report.txt");
-      report.stream() << "new contents" << std::endl;
-      end();
-      report.commit_or_die();
-    });
-    EXPECT_NE(r.exit_status, 0);
-    EXPECT_EQ(dir.read("report.txt"), "previous\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
-        << "a temporary was left";
+  // SIGXCPU, which dump core; 0 stands for an error of the run. A signal
+  // ignored before the file is opened stays ignored.
+  const int signals[] = {0,       SIGHUP,  SIGINT,    SIGQUIT, SIGPIPE,   SIGALRM, SIGTERM,  SIGUSR1,
+                         SIGUSR2, SIGPOLL, SIGPROF,   SIGVTALRM, SIGXCPU, SIGSTKFLT, SIGPWR, SIGRTMIN,
+                         SIGRTMAX};
+  for (const bool ignored : {false, true}) {
+    for (int s : signals) {
+      if (ignored && s == 0) continue;
+      SCOPED_TRACE(std::string(s == 0 ? "an error" : strsignal(s)) + (ignored ? ", ignored" : ""));
+      TempDir dir;
+      dir.write("report.txt", "previous\n");
+      const ChildResult r = run_in_child([&] {
+        if (chdir(dir.path().c_str()) != 0) _exit(126);
+        const rlimit no_core{0, 0};
+        setrlimit(RLIMIT_CORE, &no_core);
+        if (s != 0) std::signal(s, ignored ? SIG_IGN : SIG_DFL);
+        ReplacedFile report("report.txt");
+        report.stream() << "new contents" << std::endl;
+        if (s == 0) fatal("ended\n");
+        std::raise(s);
+        report.commit_or_die();
+      });
+      EXPECT_EQ(r.exit_status, ignored ? 0 : (s == 0 ? 1 : -1));
+      EXPECT_EQ(dir.read("report.txt"), ignored ? "new contents\n" : "previous\n");
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+          << "a temporary was left";
+    }
   }
 }
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <utility>
 
 #include "text/fatal.h"
 
@@ -47,10 +48,10 @@ bool stat_of(const char* path, struct stat* info) {
 char pending_temporary[PATH_MAX] = "";
 
 // The signals whose default action ends the process and after which the
-// temporary is removed: every one that ends it without a core dump, the
-// real-time signals included, and SIGQUIT and SIGXCPU (a CPU-time limit).
-// SIGXFSZ, which the programs ignore, and the signals of a fault (SIGSEGV,
-// SIGABRT and the like) are left alone.
+// temporary is removed, but for the real-time signals: every one that ends it
+// without a core dump, and SIGQUIT and SIGXCPU (a CPU-time limit). SIGXFSZ,
+// which the programs ignore, and the signals of a fault (SIGSEGV, SIGABRT and
+// the like) are left alone.
 constexpr int kInterruptions[] = {
     SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGALRM, SIGTERM,   SIGUSR1, SIGUSR2,
     SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU,
@@ -63,7 +64,7 @@ constexpr int kInterruptions[] = {
 };
 
 // Calls visit(signal) for every signal of kInterruptions and every
-// real-time signal.
+// real-time signal, which all end the process by default too.
 template <class Visit>
 void for_each_interruption(Visit visit) {
   for (int signal_number : kInterruptions) visit(signal_number);
@@ -90,9 +91,9 @@ extern "C" void remove_temporary_and_end(int signal_number) {
 // ended the run still ends it, after removing the temporary. A signal that
 // was ignored or handled stays so.
 void hold_temporary(const std::string& path) {
+  std::snprintf(pending_temporary, sizeof pending_temporary, "%s", path.c_str());
   static const bool at_exit = std::atexit(remove_pending_temporary) == 0;
   (void)at_exit;
-  std::snprintf(pending_temporary, sizeof pending_temporary, "%s", path.c_str());
   struct sigaction removing {};
   removing.sa_handler = remove_temporary_and_end;
   sigemptyset(&removing.sa_mask);
@@ -198,10 +199,18 @@ ReplacedFile::ReplacedFile(const char* path) : path_(path != nullptr ? path : ""
     return;
   }
   std::string name = target_ + ".XXXXXX";
+  // The temporary is recorded for removal before anything can end the run:
+  // no interruption is let through, and nothing is allocated, in between.
+  sigset_t interruptions;
+  sigset_t before;
+  sigemptyset(&interruptions);
+  for_each_interruption([&](int signal_number) { sigaddset(&interruptions, signal_number); });
+  ::sigprocmask(SIG_BLOCK, &interruptions, &before);
   descriptor_ = ::mkstemp(name.data());
+  if (descriptor_ >= 0) hold_temporary(name);
+  ::sigprocmask(SIG_SETMASK, &before, nullptr);
   if (descriptor_ < 0) fail_open(path, true);
-  temporary_ = name;
-  hold_temporary(temporary_);
+  temporary_ = std::move(name);
   errno = 0;
   stream_.open(temporary_, std::ios::out | std::ios::trunc);
   if (!stream_.is_open()) {
