@@ -66,7 +66,7 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
     // The vectors hold the analysis that decides validity. An invalid
     // sentence is analysed once more, so its messages appear twice, as the
     // output of a run has always shown them.
-    Sentence(labeled_file.get_labels(), "do");
+    Sentence(sentence_text, "do");
   }
   labeled_file.close();
 }

@@ -96,7 +96,7 @@ TEST(Segdur2Files, MissingOrUnwritableFilesEndTheRunInOrder) {
 
 TEST(Segdur2Runs, AListThatNamesNoFileEndsTheRunAndChangesNothing) {
   TempDir dir;
-  copy_corpus(dir, {"a.lab", "b.lab", "c.lab", "labels.txt", "hepsi.txt"});
+  testing_support::copy_small_corpus(dir);
   ASSERT_EQ(run_segdur2(dir, {"labels.txt", "fine.txt"}).exit_status, 0);
   const std::string report = dir.read("performance_triphone.txt");
   const std::string list = dir.read("labels.txt");
