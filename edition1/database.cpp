@@ -9,7 +9,7 @@
 
 #include "model/record_totals.h"
 #include "model/table_values.h"
-#include "text/open_file.h"
+#include "text/replaced_file.h"
 
 namespace segdur::edition1 {
 
@@ -40,8 +40,7 @@ void Database::zero_statistics() {
 }
 
 void Database::read(const char* path, int max_entries) {
-  zero_statistics();
-  TriphoneTable::read(path, max_entries);
+  read(opened_list(path), path, max_entries);
 }
 
 void Database::read(std::ifstream&& list, const char* path, int max_entries) {
@@ -112,7 +111,7 @@ void Database::finalize_statistics() {
 
 void Database::write_performance() const {
   ReplacedFile report(kPerformanceReportPath);
-  std::ofstream& out = report.stream();
+  std::ostream& out = report.stream();
   out << "Results of Triphone Modelling\n";
   out << "For triphones \n";
   out << "\nGeneral Error " << mean_abs_error << "\n";

@@ -33,8 +33,7 @@ void Database::zero_statistics() {
 }
 
 void Database::read(const char* path, int max_entries) {
-  zero_statistics();
-  TriphoneTable::read(path, max_entries);
+  read(opened_list(path), path, max_entries);
 }
 
 void Database::read(std::ifstream&& list, const char* path, int max_entries) {

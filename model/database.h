@@ -58,7 +58,8 @@ class Database : public TriphoneTable<triphone_struct> {
   // aggregate cell. Statistics start at zero.
   explicit Database(std::string model_type);
 
-  // Zeroes every statistic, then reads the triphone list (see TriphoneTable::read).
+  // Zeroes every statistic, then reads the triphone list at `path` (see
+  // TriphoneTable::read).
   void read(const char* path, int max_entries);
   // The same on `list`, already opened on `path`; the table takes it over.
   void read(std::ifstream&& list, const char* path, int max_entries);

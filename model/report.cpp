@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "model/database.h"
-#include "text/open_file.h"
+#include "text/replaced_file.h"
 #include "text/utility.h"
 
 namespace segdur {
@@ -46,7 +46,7 @@ struct LetterErrors {
 
 void Database::write_performance() const {
   ReplacedFile report(kPerformanceReportPath);
-  std::ofstream& out = report.stream();
+  std::ostream& out = report.stream();
 
   const float mean_all = mean(errors_all);
   const float mean_vowels = mean(errors_vowels);

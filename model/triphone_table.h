@@ -64,30 +64,31 @@ class TriphoneTable {
   static_assert(sizeof(Record) == Record::kFileSize, "a record is its file form");
 
  public:
-  // Reads the triphone list at `path`: three lines per entry, of which the
-  // first three characters of the first line name the triphone (a character
-  // beyond the line's end counts as NUL, so a short or empty line gives a
-  // short or empty key). Appends one zeroed record per entry; stops at the
+  // Reads the triphone list `list`, opened on `path` (see opened_list), and
+  // closes it: three lines per entry, of which the first three characters of
+  // the first line name the triphone (a character beyond the line's end
+  // counts as NUL, so a short or empty line gives a short or empty key). Appends one zeroed record per entry; stops at the
   // first first-line read that fails, or after `max_entries` entries when
   // that is positive. An entry lacking its second or third line still counts.
   // Prints "\nIn read Size of Database is : " and the number of keys.
-  // A list that cannot be opened or read ends the run (status 1).
-  void read(const char* path, int max_entries) {
-    open_list(path);
-    read_list(path, max_entries);
-  }
-
-  // The same on `list`, already opened on `path`; the table takes it over.
+  // A list that cannot be read ends the run (status 1).
   void read(std::ifstream&& list, const char* path, int max_entries) {
     if (list_file.is_open()) fatal_open_read(path);
     list_file = std::move(list);
     read_list(path, max_entries);
   }
 
-  // Each opens its stream (the list in text mode, the binary files in binary
-  // mode, output created or truncated) or, when the file cannot be opened or
-  // the stream is already open, prints the open message and ends the run.
-  void open_list(const char* path) { open_input_or_die(list_file, path); }
+  // The triphone list at `path` opened in text mode; a list that cannot be
+  // opened prints the open message and ends the run (status 1).
+  static std::ifstream opened_list(const char* path) {
+    std::ifstream list;
+    open_input_or_die(list, path);
+    return list;
+  }
+
+  // Each opens its stream (the binary files in binary mode, output created
+  // or truncated) or, when the file cannot be opened or the stream is
+  // already open, prints the open message and ends the run.
   void open_binary_input(const char* path) {
     open_input_or_die(binary_in, path, std::ios::in | std::ios::binary);
   }

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -213,7 +214,7 @@ TEST(RunFaults, AReportNamingAnInputIsRefusedBeforeAnythingIsCreated) {
   }
 }
 
-TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughWithTheModeOfAPlainCreate) {
+TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughAndItsTargetKeepsItsMode) {
   const bool fixed_clock = has_faketime();
   for (const Program& program : programs()) {
     SCOPED_TRACE(program.path);
@@ -237,7 +238,7 @@ TEST(RunFaults, AReportThatIsASymlinkIsWrittenThroughWithTheModeOfAPlainCreate) 
     }
     struct stat info {};
     ASSERT_EQ(stat(dir.file("kept/report.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(file_names(dir), small_corpus_names_and({"out.txt", "kept", kReport}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("kept")), fs::directory_iterator()), 2)
         << "a temporary was left";
@@ -313,39 +314,99 @@ TEST(RunFaults, AFolderPathLongerThanPathMaxGetsItsReportReplacedWhole) {
   }
 }
 
+// Runs segdur2 on the small corpus in `dir`, over a previous report, with
+// the fault library preloaded and `setup` run in the child first.
+ChildResult run_with_faults(const TempDir& dir, const std::function<void()>& setup) {
+  copy_small_corpus(dir);
+  dir.write(kReport, "previous\n");
+  return run_program(SEGDUR2_PATH, dir, {"labels.txt", "out.txt"}, false, [&] {
+    setenv("LD_PRELOAD", SEGDUR_FAULTS_PATH, 1);
+    setup();
+  });
+}
+
+// A failed run keeps the previous report and leaves no temporary.
+void expect_previous_report_and_no_temporary(const TempDir& dir) {
+  EXPECT_EQ(dir.read(kReport), "previous\n");
+  for (const std::string& name : file_names(dir)) {
+    EXPECT_NE(name.rfind(std::string(kReport) + ".", 0), 0u) << "a temporary was left";
+  }
+}
+
 TEST(RunFaults, MemoryThatRunsOutEndsTheRunThroughTheErrorPath) {
 #ifdef SEGDUR_TESTS_SANITIZED
   GTEST_SKIP() << "the sanitizers' allocator cannot be preloaded over";
 #endif
   const std::string complete = expected_report(programs()[0]);
   const auto lines = std::count(complete.begin(), complete.end(), '\n');
-  int seen[2] = {0, 0};  // complete runs, runs out of memory
-  // Every allocation of a run made to fail in turn (the run makes about 210),
-  // and every one after it, then none.
-  for (int n = 1; n <= 260; ++n) {
-    SCOPED_TRACE("failing from allocation " + std::to_string(n));
-    TempDir dir;
-    copy_small_corpus(dir);
-    dir.write(kReport, "previous\n");
-    const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", "out.txt"}, false, [n] {
-      setenv("SEGDUR_FAIL_MALLOC_AT", std::to_string(n).c_str(), 1);
-      setenv("LD_PRELOAD", SEGDUR_FAIL_MALLOC_PATH, 1);
-    });
-    ASSERT_TRUE(r.exit_status == 0 || r.exit_status == 1) << r.exit_status;
-    const std::string report = dir.read(kReport);
-    if (r.exit_status == 0) {
-      EXPECT_EQ(r.err, "");
-      EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), lines);
-    } else {
-      EXPECT_EQ(r.err, "Out of memory\n");
-      EXPECT_EQ(report, "previous\n");
+  TempDir counted;
+  const std::string count_file = counted.file("count");
+  ASSERT_EQ(run_with_faults(counted, [&] { setenv("SEGDUR_COUNT_MALLOC", count_file.c_str(), 1); })
+                .exit_status, 0);
+  const int allocations = std::stoi(counted.read("count"));
+  // Every allocation of a run made to fail in turn, alone or with every one
+  // after it, on to a complete run past the counted ones (the split, drawn
+  // from the clock, moves the count a little).
+  for (const bool only : {false, true}) {
+    int seen[2] = {0, 0};  // complete runs, runs out of memory
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE("failing allocation " + std::to_string(n) + (only ? " alone" : " and on"));
+      ASSERT_LT(n, 2 * allocations);
+      TempDir dir;
+      const ChildResult r = run_with_faults(dir, [n, only] {
+        setenv("SEGDUR_FAIL_MALLOC_AT", std::to_string(n).c_str(), 1);
+        if (only) setenv("SEGDUR_FAIL_MALLOC_ONLY", "1", 1);
+      });
+      ASSERT_TRUE(r.exit_status == 0 || r.exit_status == 1) << r.exit_status;
+      ++seen[r.exit_status];
+      if (r.exit_status == 0) {
+        const std::string report = dir.read(kReport);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), lines);
+        if (n > allocations) break;
+      } else {
+        EXPECT_EQ(r.err, "Out of memory\n");
+        expect_previous_report_and_no_temporary(dir);
+      }
     }
-    for (const std::string& name : file_names(dir)) {
-      EXPECT_NE(name.rfind(std::string(kReport) + ".", 0), 0u) << "a temporary was left";
-    }
-    ++seen[r.exit_status];
+    EXPECT_GT(seen[1], 0);
   }
-  EXPECT_TRUE(seen[0] > 0 && seen[1] > 0);
+}
+
+TEST(RunFaults, ASignalAsTheTemporaryIsCreatedEndsTheRunWithoutIt) {
+#ifdef SEGDUR_TESTS_SANITIZED
+  GTEST_SKIP() << "the sanitizers' runtime is not preloaded over";
+#endif
+  TempDir dir;
+  const ChildResult r = run_with_faults(dir, [] { setenv("SEGDUR_SIGNAL_AFTER_CREATE", "15", 1); });
+  EXPECT_EQ(r.exit_status, -1);
+  expect_previous_report_and_no_temporary(dir);
+}
+
+TEST(RunFaults, EveryDescriptorLimitEndsTheRunWithAnOpenMessage) {
+#ifdef SEGDUR_TESTS_SANITIZED
+  GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own";
+#endif
+  int failed = 0;
+  for (rlim_t limit = 0;; ++limit) {
+    SCOPED_TRACE("descriptor limit " + std::to_string(limit));
+    ASSERT_LT(limit, 64u);
+    TempDir dir;
+    const ChildResult r = run_with_faults(dir, [limit] {
+      unsetenv("LD_PRELOAD");
+      const rlimit descriptors{limit, limit};
+      setrlimit(RLIMIT_NOFILE, &descriptors);
+    });
+    if (r.exit_status == 127) continue;  // the loader could not open a library
+    if (r.exit_status == 0) break;
+    ++failed;
+    EXPECT_EQ(r.exit_status, 1);
+    const std::string tail = r.err.substr(std::min(r.err.size(), r.err.find(" to ")));
+    EXPECT_EQ(r.err.rfind("Could not open file ", 0), 0u) << r.err;
+    EXPECT_TRUE(tail == " to read\n" || tail == " to write\n") << r.err;
+    expect_previous_report_and_no_temporary(dir);
+  }
+  EXPECT_GT(failed, 0);
 }
 
 }  // namespace

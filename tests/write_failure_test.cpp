@@ -27,6 +27,7 @@
 #include "text/fatal.h"
 #include "text/letter.h"
 #include "text/open_file.h"
+#include "text/replaced_file.h"
 #include "text/sentence_filter.h"
 #include "text/utility.h"
 

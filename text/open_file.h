@@ -6,7 +6,6 @@
 #include <fstream>
 #include <ios>
 #include <istream>
-#include <string>
 
 namespace segdur {
 
@@ -44,49 +43,10 @@ void close_output_or_die(std::ofstream& stream, const char* path);
 // write to it failed, handles it as close_output_or_die does.
 void flush_output_or_die(std::ofstream& stream, const char* path);
 
-// A file written whole before it takes the place of `path`, so that `path`
-// holds either what it held before or the complete new contents, also when
-// two runs write it at once or a run ends half way.
-//
-// When `path` names a regular file (through at most 40 symlinks, which
-// stay) or nothing, the stream writes a new temporary file in the folder of
-// the file it replaces, and commit_or_die() puts it in place with the mode a
-// plain create gives (0666 less the umask). The file is found from `path` as
-// given, relative or not, so a working folder whose absolute name cannot be
-// had (an unsearchable folder above it, a name longer than PATH_MAX) makes
-// no difference; its folder must be writable. A temporary is removed when
-// the run ends (an error, out of memory) or is ended by a signal before the
-// commit: every signal whose default action ends the process without a core
-// dump, and SIGQUIT and SIGXCPU; a signal ignored or handled before stays
-// so. Anything else (a device such as /dev/full, a FIFO, a dangling symlink)
-// is written in place through open_output_or_die and close_output_or_die.
-class ReplacedFile {
- public:
-  // Opens the stream. A temporary or a file that cannot be created prints
-  // "Could not open file <path> to write\n" on standard error ("Out of
-  // memory\n" when memory ran out) and ends the run (status 1).
-  explicit ReplacedFile(const char* path);
-  ReplacedFile(const ReplacedFile&) = delete;
-  ReplacedFile& operator=(const ReplacedFile&) = delete;
-
-  // The stream to write the new contents to.
-  std::ofstream& stream() { return stream_; }
-
-  // Closes the stream, flushes the file to disk and renames it onto the file
-  // it replaces. A failed write, flush or rename removes the temporary,
-  // prints "Could not write file <path>\n" with `path` as it was given and
-  // ends the run (status 1); the previous file then stays as it was.
-  void commit_or_die();
-
- private:
-  [[noreturn]] void fail();
-
-  std::ofstream stream_;
-  std::string path_;       // as given
-  std::string target_;     // the file replaced; empty when written in place
-  std::string temporary_;  // its temporary; empty when written in place
-  int descriptor_ = -1;    // the temporary's, kept to flush it to disk
-};
+// Ends the run after an open of `path` failed, as errno tells: "Out of
+// memory\n" when memory ran out, else the open message for reading or
+// writing (status 1).
+[[noreturn]] void fail_open(const char* path, bool for_writing);
 
 // Opens /dev/null on each of the descriptors 0, 1 and 2 that is closed,
 // standard input for writing only and standard output and error for reading

@@ -1,0 +1,75 @@
+// Preloaded into a program by the fault tests. Each fault is set by an
+// environment variable; without any, the program runs as it would.
+// - SEGDUR_FAIL_MALLOC_AT=N: malloc fails, as when memory has run out, from
+//   its N-th call on; with SEGDUR_FAIL_MALLOC_ONLY also set, at that call alone.
+// - SEGDUR_COUNT_MALLOC=PATH: the number of malloc calls is written to PATH
+//   when the program ends.
+// - SEGDUR_SIGNAL_AFTER_CREATE=S: signal S is raised right after a file is
+//   created exclusively (O_CREAT | O_EXCL) with openat.
+
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" void* __libc_malloc(std::size_t size);
+
+namespace {
+
+long calls = 0;
+long fail_at = -2;  // -2: not read yet; -1: never
+bool fail_once = false;
+
+// The number in the environment variable `name`; -1 without it.
+long number_in(const char* name) {
+  const char* text = std::getenv(name);
+  return text != nullptr ? std::atol(text) : -1;
+}
+
+__attribute__((destructor)) void write_count() {
+  const char* path = std::getenv("SEGDUR_COUNT_MALLOC");
+  if (path == nullptr) return;
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "%ld\n", calls);
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return;
+  (void)!::write(fd, text, static_cast<std::size_t>(length));
+  ::close(fd);
+}
+
+}  // namespace
+
+extern "C" void* malloc(std::size_t size) {
+  if (fail_at == -2) {
+    fail_at = number_in("SEGDUR_FAIL_MALLOC_AT");
+    fail_once = std::getenv("SEGDUR_FAIL_MALLOC_ONLY") != nullptr;
+  }
+  ++calls;
+  if (fail_at >= 0 && (fail_once ? calls == fail_at : calls >= fail_at)) {
+    errno = ENOMEM;
+    return nullptr;
+  }
+  return __libc_malloc(size);
+}
+
+extern "C" int openat(int folder, const char* path, int flags, ...) {
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = static_cast<mode_t>(va_arg(arguments, int));
+    va_end(arguments);
+  }
+  const int fd = static_cast<int>(::syscall(SYS_openat, folder, path, flags, mode));
+  const long signal_number = number_in("SEGDUR_SIGNAL_AFTER_CREATE");
+  if (fd >= 0 && signal_number > 0 && (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL)) {
+    std::raise(static_cast<int>(signal_number));
+  }
+  return fd;
+}
