@@ -73,11 +73,12 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
 
 // Ends the run before anything is created or truncated when `output` or the
 // report names the same existing regular file as the label list, the
-// triphone list or one of the labelled files, however either path is spelt;
-// `output` is named when both do. An output that does not exist yet, or that
-// is no regular file (/dev/null, a FIFO: opening it destroys nothing), is not
-// compared; when neither is compared the inputs are not looked at. One stat
-// per input.
+// triphone list or one of the labelled files, however either path is spelt
+// ("... it is an input of the run"; `output` is named when both do), or when
+// `output` names the existing report ("... it is the report of the run"). An
+// output that does not exist yet, or that is no regular file (/dev/null, a
+// FIFO: opening it destroys nothing), is not compared; when neither is
+// compared the inputs are not looked at. One stat per input.
 inline void refuse_outputs_among_inputs(const char* output, const char* label_list,
                                         const std::vector<std::string>& labeled_files) {
   const FileIdentity outputs[] = {FileIdentity(output), FileIdentity(kPerformanceReportPath)};
@@ -94,6 +95,16 @@ inline void refuse_outputs_among_inputs(const char* output, const char* label_li
   for (int k = 0; k < 2; ++k) {
     if (is_input[k]) fatal_output_is_input(output_names[k]);
   }
+  if (outputs[0].is_same_file(outputs[1])) fatal_output_is_report(output);
+}
+
+// Ends the run when `list`, opened on `path`, holds no entry: it holds none
+// exactly when it is empty, since any first byte starts an entry. A failed
+// read ends the run as well. Consumes nothing.
+inline void refuse_empty_triphone_list(std::ifstream& list, const char* path) {
+  if (list.peek() != std::ifstream::traits_type::eof()) return;
+  check_read_or_die(list, path);
+  fatal_empty_triphone_list(path);
 }
 
 // What a run does before anything else: each closed standard descriptor is
@@ -118,8 +129,9 @@ inline void prepare_process() {
 // write_performance. Returns 0 after a complete run; every error ends the
 // process with status 1 (usage text, a list or labelled file that cannot be
 // read, an output file or report that cannot be created or is an input of
-// the run, a report or standard output that cannot be written, a list that
-// names no labelled file, memory that runs out, errors of the table).
+// the run, an output file that is the report, a report or standard output
+// that cannot be written, a list that names no labelled file or no
+// triphone, memory that runs out, errors of the table).
 template <class MakeDatabase>
 int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   driver_detail::prepare_process();
@@ -143,10 +155,12 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
                                 kStatisticsWordPosition);
   SentenceFilter filter;
   driver_detail::refuse_outputs_among_inputs(argv[2], argv[1], labeled_files);
-  // Opened before the second argument is created, so that a missing list
-  // (also one named as the second argument) creates nothing.
+  // Opened and found to hold an entry before the second argument is
+  // created, so that a missing or empty list (also one named as the second
+  // argument) creates nothing.
   std::ifstream triphone_list;
   open_input_or_die(triphone_list, kTriphoneListPath);
+  driver_detail::refuse_empty_triphone_list(triphone_list, kTriphoneListPath);
   filter.open_fine_file(argv[2]);
   std::string sentence_text;
   // The table lives on the heap: segdur2's is 140 kB, and a stack that had

@@ -123,7 +123,7 @@ TEST(LabeledFileErrors, DecreasingEndTimesEndTheRunWithTheLabelsSoFar) {
 TEST(LabeledFileErrors, MissingHashOrNoLabelBesidesPausesEndsTheRunNamingTheFile) {
   TempDir dir;
   const std::string no_hash = "\n No '#' ends the header of labeled file ";
-  const std::string no_label = "\n No label other than Z after the first entry in labeled file ";
+  const std::string no_label = "\n No label other than Z in labeled file ";
   struct Case {
     std::string contents;
     std::string message;

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "program_runner.h"
@@ -95,26 +96,34 @@ TEST_F(ProgramOutputs, StandardOutputThatCannotBeWrittenEndsTheRunAfterTheReport
   }
 }
 
-TEST(ProgramInputs, AnOutputNamingAnInputOfTheRunIsRefusedAndNothingIsTruncated) {
+TEST(ProgramInputs, AnOutputNamingAnInputOrTheReportIsRefusedAndNothingIsTruncated) {
+  const std::string input = " to write: it is an input of the run\n";
+  const std::string report = " to write: it is the report of the run\n";
   for (const Program& program : programs()) {
     SCOPED_TRACE(program.path);
     TempDir dir;
     copy_small_corpus(dir);
+    dir.write(kReport, "previous\n");
     fs::create_symlink("hepsi.txt", dir.file("link.txt"));
     fs::create_hard_link(dir.file("hepsi.txt"), dir.file("hard.txt"));
+    fs::create_symlink(kReport, dir.file("report_link.txt"));
+    fs::create_hard_link(dir.file(kReport), dir.file("report_hard.txt"));
     fs::create_directory(dir.file("sub"));
     const auto before = small_corpus_contents(dir);
-    for (const std::string& output :
-         {std::string("labels.txt"), std::string("hepsi.txt"), std::string("./hepsi.txt"),
-          dir.file("hepsi.txt"), std::string("sub/../hepsi.txt"), std::string("link.txt"),
-          std::string("hard.txt"), std::string("c.lab"), std::string("./b.lab")}) {
+    const std::pair<std::string, std::string> outputs[] = {
+        {"labels.txt", input},         {"hepsi.txt", input},     {"./hepsi.txt", input},
+        {dir.file("hepsi.txt"), input}, {"sub/../hepsi.txt", input}, {"link.txt", input},
+        {"hard.txt", input},           {"c.lab", input},          {"./b.lab", input},
+        {kReport, report},             {"./performance_triphone.txt", report},
+        {dir.file(kReport), report},   {"report_link.txt", report}, {"report_hard.txt", report}};
+    for (const auto& [output, reason] : outputs) {
       SCOPED_TRACE(output);
       const ChildResult r = run_program(program.path, dir, {"labels.txt", output});
       EXPECT_EQ(r.exit_status, 1);
       EXPECT_EQ(r.out, "");
-      EXPECT_EQ(r.err, "Could not open file " + output + " to write: it is an input of the run\n");
+      EXPECT_EQ(r.err, "Could not open file " + output + reason);
       EXPECT_EQ(small_corpus_contents(dir), before);
-      EXPECT_FALSE(fs::exists(dir.file(kReport)));
+      EXPECT_EQ(dir.read(kReport), "previous\n");
     }
     // A device that is also an input is opened as before: it loses nothing
     // (and names no labelled file).

@@ -34,6 +34,14 @@ void fatal_empty_list(const char* path) {
   fatal_about_file("No labelled file in list ", path, "\n");
 }
 
+void fatal_output_is_report(const char* path) {
+  fatal_about_file("Could not open file ", path, " to write: it is the report of the run\n");
+}
+
+void fatal_empty_triphone_list(const char* path) {
+  fatal_about_file("No triphone in list ", path, "\n");
+}
+
 void fatal_out_of_memory() { end_run(MessageStream::kStandardError, "Out of memory\n"); }
 
 void fatal_standard_output() {

@@ -31,6 +31,10 @@ namespace segdur {
 // to standard error and ends the process with exit status 1.
 [[noreturn]] void fatal_output_is_input(const char* path);
 
+// Writes "Could not open file <path> to write: it is the report of the
+// run\n" to standard error and ends the process with exit status 1.
+[[noreturn]] void fatal_output_is_report(const char* path);
+
 // Writes "Could not write to standard output\n" to standard error and ends
 // the process with exit status 1.
 [[noreturn]] void fatal_standard_output();
@@ -38,6 +42,10 @@ namespace segdur {
 // Writes "No labelled file in list <path>\n" to standard error and ends the
 // process with exit status 1.
 [[noreturn]] void fatal_empty_list(const char* path);
+
+// Writes "No triphone in list <path>\n" to standard error and ends the
+// process with exit status 1.
+[[noreturn]] void fatal_empty_triphone_list(const char* path);
 
 // Writes "Out of memory\n" to standard error and ends the process with exit
 // status 1; allocates nothing.

@@ -51,7 +51,7 @@ void LabeledFile::read(const char* path) {
   check_read_or_die(file, path);
 
   if (labels.find_first_not_of(kSeparator) == std::string::npos) {
-    fatal(std::string("\n No label other than Z after the first entry in labeled file ") + path +
+    fatal(std::string("\n No label other than Z in labeled file ") + path +
           "\n");
   }
   trim();
