@@ -67,9 +67,10 @@ class TriphoneTable {
   // Reads the triphone list `list`, opened on `path` (see opened_list), and
   // closes it: three lines per entry, of which the first three characters of
   // the first line name the triphone (a character beyond the line's end
-  // counts as NUL, so a short or empty line gives a short or empty key). Appends one zeroed record per entry; stops at the
-  // first first-line read that fails, or after `max_entries` entries when
-  // that is positive. An entry lacking its second or third line still counts.
+  // counts as NUL, so a short or empty line gives a short or empty key).
+  // Appends one zeroed record per entry; stops at the first first-line read
+  // that fails, or after `max_entries` entries when that is positive. An
+  // entry lacking its second or third line still counts.
   // Prints "\nIn read Size of Database is : " and the number of keys.
   // A list that cannot be read ends the run (status 1).
   void read(std::ifstream&& list, const char* path, int max_entries) {

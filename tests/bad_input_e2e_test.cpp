@@ -106,8 +106,7 @@ const std::vector<BadInput>& cases() {
       // Labelled files.
       {"EmptyLabeledFile", labeled(""), 1, "\n No '#' ends the header of labeled file x.lab\n", "", false},
       {"NoHash", labeled("0.1 1 Z\n0.2 1 a\n"), 1, "\n No '#' ends the header of labeled file x.lab\n", "", false},
-      {"OnlyPauses", labels("ZZZ"), 1, "\n No label other than Z in labeled file x.lab\n",
-       "", false},
+      {"OnlyPauses", labels("ZZZ"), 1, "\n No label other than Z in labeled file x.lab\n", "", false},
       {"OneLetterWordAlone", labels("a"), 0, "", "", true},
       {"OneLetterWordAndPause", labels("oZ"), 0, "", "", true},
       {"TruncatedMidEntry", labeled("#\n0.1 1 Z\n0.2 1 e\n0.3 1 v\n0.4 1 Z\n0.5 1"), 0, "", "", true},
@@ -149,13 +148,6 @@ const std::vector<BadInput>& cases() {
        },
        1, "", "Could not open file hepsi.txt to read\n", false, "", false},
       {"EmptyTriphoneList", triphone_list(""), 1, "", "No triphone in list hepsi.txt\n", false, "", false},
-      {"NullTriphoneList",
-       both(triphone_list(""),
-            [](const TempDir& dir) {
-              std::filesystem::remove(dir.file("hepsi.txt"));
-              std::filesystem::create_symlink("/dev/null", dir.file("hepsi.txt"));
-            }),
-       1, "", "No triphone in list hepsi.txt\n", false, "", false},
       {"TriphoneListShortOfLines", triphone_list("edi\n1"), 0, "", "", true, "\nIn read Size of Database is : 1\n"},
       {"TriphoneListOver8000Entries", triphone_list(entries(8001)), 0, "", "", true,
        "\nIn read Size of Database is : 8000\n"},

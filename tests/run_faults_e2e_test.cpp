@@ -333,80 +333,76 @@ void expect_previous_report_and_no_temporary(const TempDir& dir) {
   }
 }
 
-TEST(RunFaults, MemoryThatRunsOutEndsTheRunThroughTheErrorPath) {
+// Each fault swept from its first step on to a complete run past
+// `complete_after`: the n-th allocation failing with every one after it, or
+// alone (the split, drawn from the clock, moves a run's count of allocations
+// a little); a descriptor limit of n. A failing run ends with the fault's
+// message, keeps the previous report and leaves no temporary; so does a
+// signal raised as the temporary is created.
+TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
 #ifdef SEGDUR_TESTS_SANITIZED
-  GTEST_SKIP() << "the sanitizers' allocator cannot be preloaded over";
+  GTEST_SKIP() << "the sanitizers' runtime is not preloaded over nor run short of descriptors";
 #endif
-  const std::string complete = expected_report(programs()[0]);
-  const auto lines = std::count(complete.begin(), complete.end(), '\n');
   TempDir counted;
   const std::string count_file = counted.file("count");
   ASSERT_EQ(run_with_faults(counted, [&] { setenv("SEGDUR_COUNT_MALLOC", count_file.c_str(), 1); })
                 .exit_status, 0);
   const int allocations = std::stoi(counted.read("count"));
-  // Every allocation of a run made to fail in turn, alone or with every one
-  // after it, on to a complete run past the counted ones (the split, drawn
-  // from the clock, moves the count a little).
-  for (const bool only : {false, true}) {
-    int seen[2] = {0, 0};  // complete runs, runs out of memory
+  const std::string complete = counted.read(kReport);
+  const auto lines = std::count(complete.begin(), complete.end(), '\n');
+  const auto out_of_memory = [](const std::string& err) { return err == "Out of memory\n"; };
+  const auto open_message = [](const std::string& err) {
+    const std::string tail = err.substr(std::min(err.size(), err.find(" to ")));
+    return err.rfind("Could not open file ", 0) == 0 && (tail == " to read\n" || tail == " to write\n");
+  };
+  struct Sweep {
+    const char* name;
+    int complete_after;
+    std::function<void(int)> set;
+    std::function<bool(const std::string&)> message_ok;
+  };
+  const Sweep sweeps[] = {
+      {"allocations failing from", allocations,
+       [](int n) { setenv("SEGDUR_FAIL_MALLOC_AT", std::to_string(n).c_str(), 1); }, out_of_memory},
+      {"allocation failing alone", allocations,
+       [](int n) {
+         setenv("SEGDUR_FAIL_MALLOC_AT", std::to_string(n).c_str(), 1);
+         setenv("SEGDUR_FAIL_MALLOC_ONLY", "1", 1);
+       },
+       out_of_memory},
+      {"descriptor limit", 0,
+       [](int n) {
+         const rlimit descriptors{static_cast<rlim_t>(n), static_cast<rlim_t>(n)};
+         setrlimit(RLIMIT_NOFILE, &descriptors);
+       },
+       open_message},
+  };
+  for (const Sweep& sweep : sweeps) {
+    int failed = 0;
     for (int n = 1;; ++n) {
-      SCOPED_TRACE("failing allocation " + std::to_string(n) + (only ? " alone" : " and on"));
+      SCOPED_TRACE(std::string(sweep.name) + " " + std::to_string(n));
       ASSERT_LT(n, 2 * allocations);
       TempDir dir;
-      const ChildResult r = run_with_faults(dir, [n, only] {
-        setenv("SEGDUR_FAIL_MALLOC_AT", std::to_string(n).c_str(), 1);
-        if (only) setenv("SEGDUR_FAIL_MALLOC_ONLY", "1", 1);
-      });
-      ASSERT_TRUE(r.exit_status == 0 || r.exit_status == 1) << r.exit_status;
-      ++seen[r.exit_status];
+      const ChildResult r = run_with_faults(dir, [&] { sweep.set(n); });
+      if (r.exit_status == 127) continue;  // the loader could not start the program
       if (r.exit_status == 0) {
         const std::string report = dir.read(kReport);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), lines);
-        if (n > allocations) break;
-      } else {
-        EXPECT_EQ(r.err, "Out of memory\n");
-        expect_previous_report_and_no_temporary(dir);
+        if (n > sweep.complete_after) break;
+        continue;
       }
+      ++failed;
+      EXPECT_EQ(r.exit_status, 1);
+      EXPECT_TRUE(sweep.message_ok(r.err)) << r.err;
+      expect_previous_report_and_no_temporary(dir);
     }
-    EXPECT_GT(seen[1], 0);
+    EXPECT_GT(failed, 0) << sweep.name;
   }
-}
-
-TEST(RunFaults, ASignalAsTheTemporaryIsCreatedEndsTheRunWithoutIt) {
-#ifdef SEGDUR_TESTS_SANITIZED
-  GTEST_SKIP() << "the sanitizers' runtime is not preloaded over";
-#endif
   TempDir dir;
   const ChildResult r = run_with_faults(dir, [] { setenv("SEGDUR_SIGNAL_AFTER_CREATE", "15", 1); });
   EXPECT_EQ(r.exit_status, -1);
   expect_previous_report_and_no_temporary(dir);
-}
-
-TEST(RunFaults, EveryDescriptorLimitEndsTheRunWithAnOpenMessage) {
-#ifdef SEGDUR_TESTS_SANITIZED
-  GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own";
-#endif
-  int failed = 0;
-  for (rlim_t limit = 0;; ++limit) {
-    SCOPED_TRACE("descriptor limit " + std::to_string(limit));
-    ASSERT_LT(limit, 64u);
-    TempDir dir;
-    const ChildResult r = run_with_faults(dir, [limit] {
-      unsetenv("LD_PRELOAD");
-      const rlimit descriptors{limit, limit};
-      setrlimit(RLIMIT_NOFILE, &descriptors);
-    });
-    if (r.exit_status == 127) continue;  // the loader could not open a library
-    if (r.exit_status == 0) break;
-    ++failed;
-    EXPECT_EQ(r.exit_status, 1);
-    const std::string tail = r.err.substr(std::min(r.err.size(), r.err.find(" to ")));
-    EXPECT_EQ(r.err.rfind("Could not open file ", 0), 0u) << r.err;
-    EXPECT_TRUE(tail == " to read\n" || tail == " to write\n") << r.err;
-    expect_previous_report_and_no_temporary(dir);
-  }
-  EXPECT_GT(failed, 0);
 }
 
 }  // namespace

@@ -68,14 +68,19 @@ extern "C" void remove_temporary_and_end(int signal_number) {
   ::raise(signal_number);
 }
 
+// True when the pending temporary is removed at the end of the run; the
+// first call registers that, which may need memory.
+bool removed_at_exit() {
+  static const bool registered = std::atexit(remove_pending_temporary) == 0;
+  return registered;
+}
+
 // Records `name` in `folder` as the pending temporary; an interruption that
 // would have ended the run still ends it, after removing the temporary. A
 // signal that was ignored or handled stays so. Allocates nothing.
 void hold_temporary(int folder, const char* name) {
   std::memcpy(pending_name, name, std::strlen(name) + 1);
   pending_folder = folder;
-  static const bool at_exit = std::atexit(remove_pending_temporary) == 0;
-  (void)at_exit;
   struct sigaction removing {};
   removing.sa_handler = remove_temporary_and_end;
   sigemptyset(&removing.sa_mask);
@@ -149,6 +154,22 @@ int enter_folder_of(int folder, std::string& name) {
   return opened;
 }
 
+// True when the link whose status is `link`, at `name` relative to
+// `folder`, must not be followed, as the kernel refuses to follow it for an
+// open: it lies in a sticky folder that anyone may write to (such as /tmp)
+// and belongs neither to this process's user nor to the folder's owner. A
+// folder that cannot be looked at refuses too (errno tells why).
+bool is_protected_link(int folder, const std::string& name, const struct stat& link) {
+  const std::string::size_type slash = name.rfind('/');
+  const std::string parent =
+      slash == std::string::npos ? "." : name.substr(0, std::max<std::size_t>(slash, 1));
+  struct stat shared {};
+  if (::fstatat(folder, parent.c_str(), &shared, 0) != 0) return true;
+  errno = EACCES;
+  return (shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 &&
+         link.st_uid != ::geteuid() && link.st_uid != shared.st_uid;
+}
+
 // Where a path leads: the regular file it names through its symlinks (or
 // the name a new file gets), or, for anything else, nowhere.
 struct Destination {
@@ -163,8 +184,9 @@ struct Destination {
 // folder, so that no joined name grows with the chain. Nothing at `path`
 // itself, or a regular file at its end, is replaced; a dangling end or
 // anything but a regular file is written in place. Every other failure (more
-// than kMaxSymlinks links, a folder that cannot be searched or opened, a name
-// too long) ends the run with the open message.
+// than kMaxSymlinks links, a link that another user planted in a shared
+// folder, a folder that cannot be searched or opened, a name too long) ends
+// the run with the open message.
 Destination find_destination(const char* path) {
   Destination found;
   int folder = AT_FDCWD;
@@ -196,6 +218,7 @@ Destination find_destination(const char* path) {
       errno = ELOOP;
       give_up();
     }
+    if (is_protected_link(folder, name, found.info)) give_up();
     char target[PATH_MAX];
     const ssize_t length = ::readlinkat(folder, name.c_str(), target, sizeof target);
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) {
@@ -250,7 +273,7 @@ bool DescriptorBuffer::drain() {
 
 ReplacedFile::ReplacedFile(const char* path)
     : path_(path != nullptr ? path : ""), folder_(AT_FDCWD) {
-  if (path == nullptr) fatal_open_write(path);
+  if (path == nullptr || path[0] == '\0') fatal_open_write(path);
   Destination found = find_destination(path);
   if (found.replaced) {
     folder_ = found.folder;
@@ -269,9 +292,13 @@ ReplacedFile::~ReplacedFile() { release(); }
 void ReplacedFile::create_temporary(const struct stat* previous) {
   // A second pending temporary could not be recorded for removal.
   if (pending_name[0] != '\0') fatal_open_write(path_.c_str());
-  // A previous file's mode from the start, so that its contents are never
-  // readable more widely while they are written; a new file's from the
-  // umask or the folder's default ACL, as for any create.
+  if (!removed_at_exit()) {
+    errno = ENOMEM;
+    open_failed();
+  }
+  // A previous file's mode from the start (or less, by the umask), so that
+  // its contents are never readable more widely while they are written; a
+  // new file's from the umask or the folder's default ACL, as for any create.
   const mode_t mode = previous != nullptr ? (previous->st_mode & 07777) : 0666;
   const std::size_t kept = std::min<std::size_t>(name_.size(), NAME_MAX - kSuffixLength);
   std::memcpy(temporary_, name_.data(), kept);
@@ -296,17 +323,20 @@ void ReplacedFile::create_temporary(const struct stat* previous) {
   if (descriptor_ < 0) open_failed();
   if (previous == nullptr) return;
   // The owner and group where the process may set them: both as root, the
-  // group alone as a member of it. Then the mode exactly, which the umask
-  // may have narrowed and a change of owner may have cleared bits of.
+  // group alone as a member of it. The mode is set exactly at the commit,
+  // after the writes, which clear a set-user-ID bit.
   if (::fchown(descriptor_, previous->st_uid, previous->st_gid) != 0) {
     (void)!::fchown(descriptor_, static_cast<uid_t>(-1), previous->st_gid);
   }
-  if (::fchmod(descriptor_, mode) != 0) open_failed();
+  kept_mode_ = static_cast<int>(mode);
 }
 
 void ReplacedFile::commit_or_die() {
   stream_.flush();
   if (stream_.fail() || buffer_.failed()) write_failed();
+  if (kept_mode_ >= 0 && ::fchmod(descriptor_, static_cast<mode_t>(kept_mode_)) != 0) {
+    write_failed();
+  }
   if (holds_temporary_ && ::fsync(descriptor_) != 0) write_failed();
   const int descriptor = std::exchange(descriptor_, -1);
   buffer_.attach(-1);

@@ -56,13 +56,16 @@ class DescriptorBuffer : public std::streambuf {
 // owner and group as far as the process may set them; a new file gets what
 // a plain create in its folder gives (0666 less the umask, or what the
 // folder's default ACL gives), and the temporary is never readable more
-// widely than that while it is written.
+// widely than that while it is written. A link that the kernel would not
+// follow for an open (one another user owns in a shared sticky folder such
+// as /tmp) is not followed either.
 //
 // Only a path that ends in nothing after a symlink (a dangling symlink), or
 // in no regular file (a device such as /dev/full, a FIFO, a directory), is
 // written in place. A chain that cannot be followed otherwise (more than 40
-// links, a folder that cannot be searched or opened) ends the run with the
-// open message before anything is created or truncated.
+// links, a protected link, a folder that cannot be searched or opened) ends
+// the run with the open message before anything is created or truncated. A
+// null or empty path ends it with the open message too.
 //
 // One ReplacedFile at a time may hold a temporary: its removal is recorded in
 // one place, for the end of the run (an error, out of memory) and for a
@@ -109,6 +112,7 @@ class ReplacedFile {
   int descriptor_ = -1;    // the file written
   char temporary_[NAME_MAX + 1] = "";  // the temporary's name in folder_
   bool holds_temporary_ = false;
+  int kept_mode_ = -1;     // the previous file's mode, set at the commit; -1: none
 };
 
 }  // namespace segdur

@@ -1,11 +1,9 @@
-// Preloaded into a program by the fault tests. Each fault is set by an
-// environment variable; without any, the program runs as it would.
-// - SEGDUR_FAIL_MALLOC_AT=N: malloc fails, as when memory has run out, from
-//   its N-th call on; with SEGDUR_FAIL_MALLOC_ONLY also set, at that call alone.
-// - SEGDUR_COUNT_MALLOC=PATH: the number of malloc calls is written to PATH
-//   when the program ends.
-// - SEGDUR_SIGNAL_AFTER_CREATE=S: signal S is raised right after a file is
-//   created exclusively (O_CREAT | O_EXCL) with openat.
+// Preloaded into a program by the fault tests; each fault is asked for in
+// the environment. SEGDUR_FAIL_MALLOC_AT=N: malloc fails (out of memory)
+// from its N-th call on, or at that call alone with SEGDUR_FAIL_MALLOC_ONLY.
+// SEGDUR_COUNT_MALLOC=PATH: the number of calls is written to PATH at the
+// end. SEGDUR_SIGNAL_AFTER_CREATE=S: signal S is raised right after openat
+// creates a file exclusively (O_CREAT | O_EXCL).
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -33,14 +31,12 @@ long number_in(const char* name) {
 }
 
 __attribute__((destructor)) void write_count() {
+  const long counted = calls;
   const char* path = std::getenv("SEGDUR_COUNT_MALLOC");
-  if (path == nullptr) return;
-  char text[32];
-  const int length = std::snprintf(text, sizeof text, "%ld\n", calls);
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) return;
-  (void)!::write(fd, text, static_cast<std::size_t>(length));
-  ::close(fd);
+  if (std::FILE* out = path != nullptr ? std::fopen(path, "w") : nullptr) {
+    std::fprintf(out, "%ld\n", counted);
+    std::fclose(out);
+  }
 }
 
 }  // namespace
