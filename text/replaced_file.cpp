@@ -142,15 +142,21 @@ void close_folder(int folder) {
   if (folder != AT_FDCWD) ::close(folder);
 }
 
+// The folder part of `name`: "/" for a name right below the root, empty for
+// a name without a slash.
+std::string folder_part(const std::string& name) {
+  const std::string::size_type slash = name.rfind('/');
+  return slash == std::string::npos ? "" : name.substr(0, std::max<std::size_t>(slash, 1));
+}
+
 // Opens the folder of `name` (relative to `folder`) and leaves only the last
 // part of the name in `name`. A name without a slash is in `folder` itself,
 // which is returned as it is. -1 when the folder cannot be opened.
 int enter_folder_of(int folder, std::string& name) {
-  const std::string::size_type slash = name.rfind('/');
-  if (slash == std::string::npos) return folder;
-  const std::string part = slash == 0 ? std::string("/") : name.substr(0, slash);
+  const std::string part = folder_part(name);
+  if (part.empty()) return folder;
   const int opened = ::openat(folder, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (opened >= 0) name.erase(0, slash + 1);
+  if (opened >= 0) name.erase(0, name.rfind('/') + 1);
   return opened;
 }
 
@@ -160,9 +166,8 @@ int enter_folder_of(int folder, std::string& name) {
 // and belongs neither to this process's user nor to the folder's owner. A
 // folder that cannot be looked at refuses too (errno tells why).
 bool is_protected_link(int folder, const std::string& name, const struct stat& link) {
-  const std::string::size_type slash = name.rfind('/');
-  const std::string parent =
-      slash == std::string::npos ? "." : name.substr(0, std::max<std::size_t>(slash, 1));
+  const std::string part = folder_part(name);
+  const std::string parent = part.empty() ? "." : part;
   struct stat shared {};
   if (::fstatat(folder, parent.c_str(), &shared, 0) != 0) return true;
   errno = EACCES;
@@ -280,7 +285,6 @@ ReplacedFile::ReplacedFile(const char* path)
     name_ = std::move(found.name);
     create_temporary(found.exists ? &found.info : nullptr);
   } else {
-    errno = 0;
     descriptor_ = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor_ < 0) fail_open(path, true);
   }
@@ -333,7 +337,7 @@ void ReplacedFile::create_temporary(const struct stat* previous) {
 
 void ReplacedFile::commit_or_die() {
   stream_.flush();
-  if (stream_.fail() || buffer_.failed()) write_failed();
+  if (stream_.fail()) write_failed();
   if (kept_mode_ >= 0 && ::fchmod(descriptor_, static_cast<mode_t>(kept_mode_)) != 0) {
     write_failed();
   }

@@ -14,8 +14,8 @@ namespace segdur {
 constexpr int kReplacedFileBuffer = 8192;
 
 // A stream buffer that writes to an open file descriptor. A write that
-// fails (a full disk, a size limit) makes the stream fail and is remembered;
-// nothing more is written after it.
+// fails (a full disk, a size limit) makes the stream fail; nothing more is
+// written after it.
 class DescriptorBuffer : public std::streambuf {
  public:
   DescriptorBuffer();
@@ -24,8 +24,6 @@ class DescriptorBuffer : public std::streambuf {
 
   // The descriptor written to; -1 writes nothing and fails.
   void attach(int descriptor) { descriptor_ = descriptor; }
-  // True when a write failed.
-  bool failed() const { return failed_; }
 
  protected:
   int_type overflow(int_type c) override;
