@@ -3,6 +3,7 @@
 // list at random into 90 % training and 10 % test files, train a duration
 // table, estimate the test files and write the table's report.
 
+#include <cerrno>
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "stats/duration_statistics.h"
 #include "text/fatal.h"
 #include "text/labeled_file.h"
+#include "text/link_walk.h"
 #include "text/open_file.h"
 #include "text/sentence.h"
 #include "text/sentence_filter.h"
@@ -74,8 +76,7 @@ void process_labeled_file(Index index, const std::string& path, std::string& sen
 // Ends the run before anything is created or truncated when `output` or the
 // report names the same existing regular file as the label list, the
 // triphone list or one of the labelled files, however either path is spelt
-// ("... it is an input of the run"; `output` is named when both do), or when
-// `output` names the existing report ("... it is the report of the run"). An
+// ("... it is an input of the run"; `output` is named when both do). An
 // output that does not exist yet, or that is no regular file (/dev/null, a
 // FIFO: opening it destroys nothing), is not compared; when neither is
 // compared the inputs are not looked at. One stat per input.
@@ -95,7 +96,25 @@ inline void refuse_outputs_among_inputs(const char* output, const char* label_li
   for (int k = 0; k < 2; ++k) {
     if (is_input[k]) fatal_output_is_input(output_names[k]);
   }
-  if (outputs[0].is_same_file(outputs[1])) fatal_output_is_report(output);
+}
+
+// Ends the run before `output` is created when its links could not be
+// followed for the report either (a link another user planted in a shared
+// sticky folder, more than kMaxSymlinks links, a folder that cannot be
+// searched: the open message), or when it names the report: the same entry
+// of the same folder after the links, whether or not the report exists, or
+// the existing report through a hard link ("... it is the report of the
+// run").
+inline void refuse_output_as_report(const char* output) {
+  const Destination destination = find_destination(output);
+  if (destination.error != 0) {
+    errno = destination.error;
+    fail_open(output, true);
+  }
+  if (destination.is_same_entry(find_destination(kPerformanceReportPath)) ||
+      FileIdentity(output).is_same_file(kPerformanceReportPath)) {
+    fatal_output_is_report(output);
+  }
 }
 
 // Ends the run when `list`, opened on `path`, holds no entry: it holds none
@@ -161,6 +180,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::ifstream triphone_list;
   open_input_or_die(triphone_list, kTriphoneListPath);
   driver_detail::refuse_empty_triphone_list(triphone_list, kTriphoneListPath);
+  driver_detail::refuse_output_as_report(argv[2]);
   filter.open_fine_file(argv[2]);
   std::string sentence_text;
   // The table lives on the heap: segdur2's is 140 kB, and a stack that had

@@ -141,5 +141,53 @@ TEST(ProgramInputs, AnOutputNamingAnInputOrTheReportIsRefusedAndNothingIsTruncat
   }
 }
 
+TEST(ProgramInputs, TheSecondArgumentKeepsTheReportsRulesBeforeAnythingIsCreated) {
+  // "victim" beside a folder anyone may write to, sticky as /tmp and owned
+  // by nobody where that can be set, holding a link to it owned by `owner`.
+  const auto shared_link = [](uid_t owner) {
+    return [=](const TempDir& dir) {
+      dir.write("victim", "victim\n");
+      fs::create_directory(dir.file("shared"));
+      (void)!chown(dir.file("shared").c_str(), 65534, 65534);
+      fs::permissions(dir.file("shared"), fs::perms::all | fs::perms::sticky_bit);
+      fs::create_symlink("../victim", dir.file("shared/fine.txt"));
+      return lchown(dir.file("shared/fine.txt").c_str(), owner, owner) == 0;
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<bool(const TempDir&)> prepare;  // false: the case cannot be made here
+    std::string output;
+    std::string err;  // "": a complete run, which empties the victim
+  };
+  const std::string report = " to write: it is the report of the run\n";
+  const Case cases[] = {
+      {"the report's name before there is a report", [](const TempDir&) { return true; }, kReport,
+       std::string("Could not open file ") + kReport + report},
+      {"a dangling link to the report's name",
+       [](const TempDir& dir) { return symlink(kReport, dir.file("link.txt").c_str()) == 0; }, "link.txt",
+       "Could not open file link.txt" + report},
+      {"a missing triphone list is named first",
+       [](const TempDir& dir) { return fs::remove(dir.file("hepsi.txt")); }, kReport,
+       "Could not open file hepsi.txt to read\n"},
+      {"a link another user planted in a shared folder", shared_link(1001), "shared/fine.txt",
+       "Could not open file shared/fine.txt to write\n"},
+      {"the runner's own link in a shared folder", shared_link(geteuid()), "shared/fine.txt", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    copy_small_corpus(dir);
+    if (!c.prepare(dir)) continue;
+    const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", c.output});
+    EXPECT_EQ(r.exit_status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(fs::exists(dir.file(kReport)), c.err.empty());
+    if (fs::exists(fs::symlink_status(dir.file("victim")))) {
+      EXPECT_EQ(dir.read("victim"), c.err.empty() ? "" : "victim\n");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace segdur

@@ -24,14 +24,6 @@
 #include "program_runner.h"
 #include "test_support.h"
 
-// The sanitizers' allocator is not replaced by a preloaded malloc.
-#if defined(__SANITIZE_ADDRESS__)
-#define SEGDUR_TESTS_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SEGDUR_TESTS_SANITIZED 1
-#endif
-#endif
 
 namespace segdur {
 namespace {
@@ -336,13 +328,15 @@ void expect_previous_report_and_no_temporary(const TempDir& dir) {
 // Each fault swept from its first step on to a complete run past
 // `complete_after`: the n-th allocation failing with every one after it, or
 // alone (the split, drawn from the clock, moves a run's count of allocations
-// a little); a descriptor limit of n. A failing run ends with the fault's
-// message, keeps the previous report and leaves no temporary; so does a
-// signal raised as the temporary is created.
+// a little); a descriptor limit of n, where the first complete run has
+// `first_complete` (the run holds the label list, the second argument and
+// one more file at a time). A failing run ends with the fault's message,
+// keeps the previous report and leaves no temporary; so do a signal raised
+// as the temporary is created and a failing fsync.
 TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
-#ifdef SEGDUR_TESTS_SANITIZED
-  GTEST_SKIP() << "the sanitizers' runtime is not preloaded over nor run short of descriptors";
-#endif
+  if (testing_support::kSanitized) {
+    GTEST_SKIP() << "the sanitizers' runtime is not preloaded over nor run short of descriptors";
+  }
   TempDir counted;
   const std::string count_file = counted.file("count");
   ASSERT_EQ(run_with_faults(counted, [&] { setenv("SEGDUR_COUNT_MALLOC", count_file.c_str(), 1); })
@@ -360,6 +354,7 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
     int complete_after;
     std::function<void(int)> set;
     std::function<bool(const std::string&)> message_ok;
+    int first_complete = 0;  // 0: anywhere up to complete_after
   };
   const Sweep sweeps[] = {
       {"allocations failing from", allocations,
@@ -372,10 +367,11 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
        out_of_memory},
       {"descriptor limit", 0,
        [](int n) {
+         close_range(3, ~0u, 0);  // the program's own descriptors alone
          const rlimit descriptors{static_cast<rlim_t>(n), static_cast<rlim_t>(n)};
          setrlimit(RLIMIT_NOFILE, &descriptors);
        },
-       open_message},
+       open_message, 6},
   };
   for (const Sweep& sweep : sweeps) {
     int failed = 0;
@@ -389,6 +385,9 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
         const std::string report = dir.read(kReport);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), lines);
+        if (sweep.first_complete > 0) {
+          EXPECT_EQ(n, sweep.first_complete);
+        }
         if (n > sweep.complete_after) break;
         continue;
       }
@@ -399,10 +398,19 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
     }
     EXPECT_GT(failed, 0) << sweep.name;
   }
-  TempDir dir;
-  const ChildResult r = run_with_faults(dir, [] { setenv("SEGDUR_SIGNAL_AFTER_CREATE", "15", 1); });
-  EXPECT_EQ(r.exit_status, -1);
-  expect_previous_report_and_no_temporary(dir);
+  const std::pair<const char*, ChildResult> single_faults[] = {
+      {"SEGDUR_SIGNAL_AFTER_CREATE", {-1, "", ""}},
+      {"SEGDUR_FAIL_FSYNC", {1, "", std::string("Could not write file ") + kReport + "\n"}},
+  };
+  for (const auto& [name, expected] : single_faults) {
+    const char* fault = name;  // a binding a lambda may capture
+    SCOPED_TRACE(fault);
+    TempDir dir;
+    const ChildResult r = run_with_faults(dir, [&] { setenv(fault, "15", 1); });
+    EXPECT_EQ(r.exit_status, expected.exit_status);
+    EXPECT_EQ(r.err, expected.err);
+    expect_previous_report_and_no_temporary(dir);
+  }
 }
 
 }  // namespace

@@ -67,6 +67,12 @@ TEST(Syllabify, FailuresKeepWhatWasFound) {
   EXPECT_EQ(s.starts, (std::vector<int>{0, 3}));
   EXPECT_EQ(s.types, std::vector<int>{2});
 
+  // A pattern that ends in a separator, followed by a second one.
+  s = run_syllabify("kkakkZZelmaZ");
+  EXPECT_EQ(s.result, -1);
+  EXPECT_EQ(s.starts, (std::vector<int>{0, 6}));
+  EXPECT_EQ(s.types, std::vector<int>{10});
+
   s = run_syllabify("evZZZ");
   EXPECT_EQ(s.result, -1);
   EXPECT_EQ(s.types, std::vector<int>{2});

@@ -5,7 +5,23 @@
 #include <functional>
 #include <string>
 
+// A build under the sanitizers: their runtime is not replaced by a preloaded
+// malloc, and it misreports a process short of descriptors.
+#if defined(__SANITIZE_ADDRESS__)
+#define SEGDUR_TESTS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SEGDUR_TESTS_SANITIZED 1
+#endif
+#endif
+
 namespace segdur::testing_support {
+
+#ifdef SEGDUR_TESTS_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 // What a child process printed and how it ended.
 struct ChildResult {

@@ -5,18 +5,29 @@
 // remove a device, a symlink or what a symlink points to. And the replaced
 // report: which file it replaces, and the mode and owner it leaves.
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <iostream>
 #include <iterator>
 #include <ostream>
 #include <set>
@@ -306,11 +317,41 @@ TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndN
 const std::string kLongFolder(250, 'd');
 const std::string kLongName(250, 'n');
 
-// A folder whose default ACL gives a new file rw-rw-r-- whatever the umask.
-void make_folder_with_default_acl(const std::string& folder) {
-  fs::create_directory(folder);
-  const std::uint32_t acl[] = {2, 0x1 | 6 << 16, ~0u, 0x4 | 6 << 16, ~0u, 0x20 | 4 << 16, ~0u};
-  if (setxattr(folder.c_str(), "system.posix_acl_default", acl, sizeof acl, 0) != 0) fs::remove(folder);
+// A child's preparation that cannot be made here (no ACL, no mount, no
+// capability) ends it with this status; the case is then skipped.
+constexpr int kUnsupported = 77;
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+constexpr uid_t kNobody = 65534;
+// Longer than kSizeLimit, unlike what a child prints.
+const std::string kNewContents = "new contents\n" + std::string(kSizeLimit, 'n') + "\n";
+
+// An ACL as stored: a version, then (tag, permissions, id) entries.
+std::string stored_acl(std::initializer_list<std::array<std::uint32_t, 3>> entries) {
+  std::string bytes(4, '\0');
+  bytes[0] = 2;
+  for (const auto& [tag, permissions, id] : entries) {
+    const std::uint16_t head[2] = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(permissions)};
+    bytes.append(reinterpret_cast<const char*>(head), sizeof head);
+    bytes.append(reinterpret_cast<const char*>(&id), sizeof id);
+  }
+  return bytes;
+}
+constexpr std::uint32_t kAnyone = ~0u;
+// rw for the owner, r for user 2003, nothing for the group (a mask of r)
+// and the others, as `setfacl -m u:2003:r` leaves a 0600 file.
+const std::string kSharedAcl =
+    stored_acl({{0x1, 6, kAnyone}, {0x2, 4, 2003}, {0x4, 0, kAnyone}, {0x10, 4, kAnyone}, {0x20, 0, kAnyone}});
+
+// Sets a stored ACL on `path` as `attribute`, or ends the child as unsupported.
+void set_acl(const std::string& path, const char* attribute, const std::string& acl) {
+  if (setxattr(path.c_str(), attribute, acl.data(), acl.size(), 0) != 0) _exit(kUnsupported);
+}
+
+// The access ACL of `path` as stored; empty without one.
+std::string access_acl(const std::string& path) {
+  char bytes[1024];
+  const ssize_t size = getxattr(path.c_str(), kAccessAcl, bytes, sizeof bytes);
+  return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : "";
 }
 
 // "link", a chain of 18 relative links whose names, joined, exceed PATH_MAX,
@@ -326,77 +367,206 @@ void make_long_chain() {
   fs::create_symlink(kLongFolder + "/l1", "link");
 }
 
-// A previous file `name` with `mode`, owned by `owner` (user and group)
-// when that is not -1.
-std::function<void()> previous(const std::string& name, mode_t mode, uid_t owner = -1) {
+// A previous file `name` with `mode`, owned by `owner` and `group` unless
+// they are -1.
+std::function<void()> previous(const std::string& name, mode_t mode, uid_t owner = -1,
+                               gid_t group = -1) {
   return [=] {
     std::ofstream(name) << "previous\n";
-    chmod(name.c_str(), mode);
-    if (owner != static_cast<uid_t>(-1) && chown(name.c_str(), owner, owner) != 0) _exit(125);
+    if (chown(name.c_str(), owner, group) != 0 || chmod(name.c_str(), mode) != 0) _exit(125);
   };
 }
 
-TEST(ReplacedFile, KeepsAPreviousFilesModeAndOwnerAndGivesANewOneWhatACreateGives) {
+// Both preparations, in order.
+std::function<void()> then(std::function<void()> first, std::function<void()> second) {
+  return [=] {
+    first();
+    second();
+  };
+}
+
+// The child runs on as `user` of primary group `group` and the extra
+// `groups`, in a working folder anyone may write to.
+std::function<void()> become(uid_t user, gid_t group, std::vector<gid_t> groups = {}) {
+  return [=] {
+    if (chmod(".", 0777) != 0 || setgroups(groups.size(), groups.data()) != 0 || setgid(group) != 0 ||
+        setuid(user) != 0) {
+      _exit(kUnsupported);
+    }
+  };
+}
+
+// The child runs on without `capability`, as a container may start root.
+void drop_capability(unsigned capability) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) _exit(kUnsupported);
+  data[capability / 32].effective &= ~(1u << (capability % 32));
+  data[capability / 32].permitted &= ~(1u << (capability % 32));
+  if (syscall(SYS_capset, &header, data) != 0) _exit(kUnsupported);
+}
+
+// The child runs on with no descriptor open but the standard ones and
+// `spare` more allowed.
+std::function<void()> spare_descriptors(int spare) {
+  return [=] {
+    if (testing_support::kSanitized) _exit(kUnsupported);
+    close_range(3, ~0u, 0);
+    const rlimit limit{static_cast<rlim_t>(3 + spare), static_cast<rlim_t>(3 + spare)};
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(kUnsupported);
+  };
+}
+
+// The suffix of the temporary that is to replace `target` (the name in its
+// folder that is the target's name, shortened to leave room, "." and more),
+// and " private" when nobody but its owner may read it or " shared"; empty
+// without one.
+std::string temporary_of(const fs::path& target) {
+  const fs::path folder = target.parent_path().empty() ? "." : target.parent_path();
+  const std::string prefix = target.filename().string().substr(0, NAME_MAX - 7) + ".";
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    struct stat info {};
+    lstat(entry.path().c_str(), &info);
+    return name.substr(prefix.size() - 1) + ((info.st_mode & 077) == 0 ? " private" : " shared");
+  }
+  return "";
+}
+
+TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatACreateGives) {
   struct Case {
     const char* name;
     mode_t umask;
-    std::function<void()> prepare;  // in the working folder
+    std::function<void()> prepare;  // in the working folder; then the process that replaces
     std::string path;               // handed to ReplacedFile
     std::string replaced;           // the file that holds the contents afterwards
     mode_t mode;                    // its permission bits afterwards
-    bool fails = false;             // the previous contents then stay
+    std::string message = "";       // standard error; a failure keeps the previous contents
     bool as_root = false;           // the case needs root; the owner is then checked
     uid_t owner = 0;                // the user and group of `replaced` afterwards
+    gid_t group = 0;
+    std::string acl = "";           // its access ACL afterwards
   };
-  const uid_t nobody = 65534;
   const auto long_target_name = [] {
     previous(kLongName, 0640)();
     fs::create_symlink(kLongName, "link");
   };
-  const auto planted_link = [=] {
-    previous("victim", 0644)();
-    fs::create_directory("shared");
-    chmod("shared", 01777);
-    fs::create_symlink("../victim", "shared/link");
-    if (lchown("shared/link", nobody, nobody) != 0) _exit(125);
+  // A folder anyone may write to, sticky as /tmp, owned by nobody where
+  // that can be set, with a link to "victim" owned by `owner`.
+  const auto shared_link = [](uid_t owner) {
+    return [=] {
+      previous("victim", 0644)();
+      fs::create_directory("shared");
+      (void)!chown("shared", kNobody, kNobody);
+      chmod("shared", 01777);
+      fs::create_symlink("../victim", "shared/link");
+      if (lchown("shared/link", owner, owner) != 0) _exit(125);
+    };
+  };
+  const auto bind_mounted = [] {
+    std::ofstream("volume") << "volume\n";
+    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("volume", "r", nullptr, MS_BIND, nullptr) != 0) {
+      _exit(kUnsupported);
+    }
+  };
+  // The default ACL gives user 1005 rw, and a new file rw-rw-r-- whatever the umask.
+  const auto default_acl_folder = [] {
+    fs::create_directory("acl");
+    previous("acl/r", 0640)();
+    set_acl("acl", "system.posix_acl_default",
+            stored_acl({{0x1, 6, kAnyone}, {0x2, 6, 1005}, {0x4, 6, kAnyone}, {0x10, 6, kAnyone},
+                        {0x20, 4, kAnyone}}));
+  };
+  const std::string could_not_open = "Could not open file sub/r to write\n";
+  const auto in_sub = [](bool existed) {
+    return [=] {
+      fs::create_directory("sub");
+      if (existed) previous("sub/r", 0644)();
+    };
   };
   const Case cases[] = {
       {"new, umask 022", 022, [] {}, "r", "r", 0644},
       {"new, umask 027", 027, [] {}, "r", "r", 0640},
       {"new, umask 077", 077, [] {}, "r", "r", 0600},
-      {"new, default ACL", 077, [] { make_folder_with_default_acl("acl"); }, "acl/r", "acl/r", 0664},
+      {"new, default ACL", 077, [] { fs::create_directory("acl"); set_acl("acl", "system.posix_acl_default",
+          stored_acl({{0x1, 6, kAnyone}, {0x4, 6, kAnyone}, {0x20, 4, kAnyone}})); }, "acl/r", "acl/r", 0664},
       {"previous 0666", 022, previous("r", 0666), "r", "r", 0666},
       {"previous 0444", 022, previous("r", 0444), "r", "r", 0444},
-      {"previous 0640 of nobody", 022, previous("r", 0640, nobody), "r", "r", 0640, false, true, nobody},
+      {"previous 0600 shared by an ACL", 022, then(previous("r", 0600), [] { set_acl("r", kAccessAcl, kSharedAcl); }),
+       "r", "r", 0640, "", false, 0, 0, kSharedAcl},
+      {"previous without ACL in a folder with a default ACL", 022, default_acl_folder, "acl/r", "acl/r", 0640},
+      {"previous 06750 of nobody, root keeps all", 022, previous("r", 06750, kNobody, kNobody), "r", "r", 06750, "",
+       true, kNobody, kNobody},
+      {"previous 0640 of a group the runner is not in", 022, then(previous("r", 0640, 1001, 3000), become(1002, 100)),
+       "r", "r", 0600, "", true, 1002, 100},
+      {"previous 06754 of another user, group kept", 022,
+       then(previous("r", 06754, 1001, 3000), become(1002, 100, {3000})), "r", "r", 0754, "", true, 1002, 3000},
+      {"previous 0640 of a user, root without CAP_FOWNER", 022, then(then(in_sub(true), [] {
+         if (chown("sub", 1001, 1001) != 0 || chown("sub/r", 1001, 1001) != 0 || chmod("sub/r", 0640) != 0) _exit(125);
+       }), [] { drop_capability(CAP_FOWNER); }), "sub/r", "sub/r", 0640, "", true, 1001, 1001},
+      {"bind-mounted", 022, then(previous("r", 0644), bind_mounted), "r", "volume", 0644, "", true, 0, 0},
       {"long chain", 022, make_long_chain, "link", kLongFolder + "/target", 0644},
-      {"long chain, size limit", 022, [] {
-         make_long_chain();
-         testing_support::limit_file_size(0);
-       }, "link", kLongFolder + "/target", 0644, true},
+      {"long chain, size limit", 022, then(make_long_chain, [] { testing_support::limit_file_size(kSizeLimit); }), "link",
+       kLongFolder + "/target", 0644, "Could not write file link\n"},
       {"long target name", 022, long_target_name, "link", kLongName, 0640},
-      {"link of nobody in a shared folder", 022, planted_link, "shared/link", "victim", 0644, true, true},
+      {"link of another user in a shared folder", 022, shared_link(1001), "shared/link", "victim", 0644,
+       "Could not open file shared/link to write\n", true},
+      {"own link in a shared folder", 022, shared_link(geteuid()), "shared/link", "victim", 0644},
+      {"link of the folder's owner in a shared folder", 022, shared_link(kNobody), "shared/link", "victim", 0644,
+       "", true, 0, 0},
+      {"no descriptor for the folder", 022, then(in_sub(true), spare_descriptors(0)), "sub/r", "sub/r", 0644,
+       could_not_open},
+      {"no descriptor for the previous file", 022, then(in_sub(true), spare_descriptors(1)), "sub/r", "sub/r", 0644,
+       could_not_open},
+      {"no descriptor for the temporary", 022, spare_descriptors(0), "r", "r", 0644, "Could not open file r to write\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.as_root && geteuid() != 0) continue;
     TempDir dir;
+    // The child prints whether the target existed, then the temporary.
     const ChildResult r = run_in_child([&] {
       if (chdir(dir.path().c_str()) != 0) _exit(126);
       c.prepare();
       umask(c.umask);
+      const fs::path target = fs::weakly_canonical(c.path);
+      std::cout << (fs::exists(target) ? "existed\n" : "new\n") << std::flush;
       ReplacedFile file(c.path.c_str());
-      file.stream() << "new contents\n";
+      file.stream() << kNewContents;
+      std::cout << temporary_of(target) << std::flush;
       file.commit_or_die();
     });
-    if (c.name == std::string("new, default ACL") && !fs::exists(dir.file("acl"))) continue;
-    EXPECT_EQ(r.exit_status, c.fails ? 1 : 0) << r.err;
-    EXPECT_EQ(dir.read(c.replaced), c.fails ? "previous\n" : "new contents\n");
-    struct stat info {};
-    ASSERT_EQ(stat(dir.file(c.replaced).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, c.mode);
-    if (c.as_root) {
-      EXPECT_EQ(info.st_uid, c.owner);
-      EXPECT_EQ(info.st_gid, c.owner);
+    if (r.exit_status == kUnsupported) continue;
+    const bool fails = !c.message.empty();
+    const bool existed = r.out.rfind("existed\n", 0) == 0;
+    const std::string temporary = r.out.substr(std::min(r.out.size(), r.out.find('\n') + 1));
+    EXPECT_EQ(r.exit_status, fails ? 1 : 0) << r.err;
+    EXPECT_EQ(r.err, c.message);
+    // Named after the file it replaces, "." and six characters; while it is
+    // written, private when it replaces a file.
+    EXPECT_EQ(temporary.empty(), c.message.rfind("Could not open", 0) == 0) << temporary;
+    if (!temporary.empty()) {
+      const std::string suffix = temporary.substr(0, 7);
+      const std::string privacy = temporary.substr(std::min<std::size_t>(temporary.size(), 7));
+      EXPECT_TRUE(suffix.size() == 7 && suffix[0] == '.' &&
+                  std::all_of(suffix.begin() + 1, suffix.end(), [](char k) { return std::isalnum(k) != 0; }))
+          << temporary;
+      EXPECT_TRUE(privacy == " private" || (!existed && privacy == " shared")) << temporary;
+    }
+    if (fails && !existed) {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file(c.replaced))));
+    } else {
+      EXPECT_EQ(dir.read(c.replaced), fails ? "previous\n" : kNewContents);
+      struct stat info {};
+      ASSERT_EQ(stat(dir.file(c.replaced).c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, c.mode);
+      EXPECT_EQ(access_acl(dir.file(c.replaced)), c.acl);
+      if (c.as_root) {
+        EXPECT_EQ(info.st_uid, c.owner);
+        EXPECT_EQ(info.st_gid, c.group);
+      }
     }
     for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
       EXPECT_EQ(entry.path().filename().string().find('.'), std::string::npos)

@@ -3,7 +3,8 @@
 // from its N-th call on, or at that call alone with SEGDUR_FAIL_MALLOC_ONLY.
 // SEGDUR_COUNT_MALLOC=PATH: the number of calls is written to PATH at the
 // end. SEGDUR_SIGNAL_AFTER_CREATE=S: signal S is raised right after openat
-// creates a file exclusively (O_CREAT | O_EXCL).
+// creates a file exclusively (O_CREAT | O_EXCL). SEGDUR_FAIL_FSYNC: every
+// fsync fails with an I/O error.
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -68,4 +69,12 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
     std::raise(static_cast<int>(signal_number));
   }
   return fd;
+}
+
+extern "C" int fsync(int fd) {
+  if (std::getenv("SEGDUR_FAIL_FSYNC") != nullptr) {
+    errno = EIO;
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_fsync, fd));
 }

@@ -1,0 +1,48 @@
+#pragma once
+// Where a path leads through its symlinks, followed link by link.
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "text/descriptor.h"
+
+namespace segdur {
+
+// The most symlinks followed from a path.
+constexpr int kMaxSymlinks = 40;
+
+// What a path leads to.
+enum class DestinationKind {
+  kNothing,       // nothing at the path itself: a new file would take its name
+  kRegularFile,   // a regular file, at the path or at the end of its links
+  kDanglingLink,  // links that end in nothing
+  kOther,         // a device, FIFO, directory or socket, or a name under a non-folder
+};
+
+// The end of a path: the folder and name of the file it leads to.
+struct Destination {
+  DestinationKind kind = DestinationKind::kNothing;
+  // The folder of `name`: open for kNothing and kRegularFile; for
+  // kDanglingLink when that folder exists; never for kOther.
+  Descriptor folder;
+  std::string name;   // the last part of the name, in `folder`
+  struct stat info{}; // kRegularFile: its status
+  int error = 0;      // nonzero: the errno of a walk that failed; nothing else is set
+
+  // True when both name the same entry of the same folder, whether or not
+  // it exists; false when either has no folder.
+  bool is_same_entry(const Destination& other) const;
+};
+
+// Follows `path` link by link, each relative target from its own link's
+// folder, so that no joined name grows with the chain and no absolute path
+// of the working folder is needed. The walk fails (error set) on more than
+// kMaxSymlinks links, on a link that the kernel would not follow for an
+// open either (one another user owns in a sticky folder that anyone may
+// write to, such as /tmp, when it is not the folder owner's), on a folder
+// that cannot be searched or opened, on a name too long, and on a null or
+// empty path. The runner's own links are followed wherever they are.
+Destination find_destination(const char* path);
+
+}  // namespace segdur
