@@ -9,16 +9,19 @@
 # With --soak it also runs a corpus of 100 000 files and compares the peak
 # memory with that of the smaller run. With --against OTHER_BUILD_DIR it
 # times each program of both builds on the full corpus, the two runs
-# alternated, and prints the ratio of the best times.
+# alternated, and prints the ratio of the best times. With --instructions it
+# counts the instructions each program executes on the full corpus under
+# valgrind's callgrind, the clock frozen so that every run draws the same
+# split (with --against: both builds, and their ratio).
 #
 # usage: bench/corpus_bench.sh BUILD_DIR [--files N] [--repeat R] [--soak]
 #                                        [--soak-files N] [--keep]
-#                                        [--against OTHER_BUILD_DIR]
+#                                        [--against OTHER_BUILD_DIR] [--instructions]
 set -euo pipefail
 
 usage() {
   echo "usage: $0 BUILD_DIR [--files N] [--repeat R] [--soak] [--soak-files N] [--keep]" \
-    "[--against OTHER_BUILD_DIR]" >&2
+    "[--against OTHER_BUILD_DIR] [--instructions]" >&2
   exit 1
 }
 
@@ -31,6 +34,7 @@ repeat=3
 soak=0
 keep=0
 against=""
+instructions=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --files) files=$2; shift 2 ;;
@@ -39,6 +43,7 @@ while [[ $# -gt 0 ]]; do
     --soak) soak=1; shift ;;
     --keep) keep=1; shift ;;
     --against) against=$(cd "$2" && pwd) || usage; shift 2 ;;
+    --instructions) instructions=1; shift ;;
     *) usage ;;
   esac
 done
@@ -49,6 +54,10 @@ missing=""
 command -v python3 >/dev/null 2>&1 || missing="python3 (Debian package python3)"
 if [[ ! -x /usr/bin/time ]]; then
   missing="${missing:+$missing and }/usr/bin/time (Debian package time)"
+fi
+if [[ $instructions -eq 1 ]]; then
+  command -v valgrind >/dev/null 2>&1 || missing="${missing:+$missing and }valgrind (Debian package valgrind)"
+  command -v faketime >/dev/null 2>&1 || missing="${missing:+$missing and }faketime (Debian package faketime)"
 fi
 if [[ -n $missing ]]; then
   echo "corpus_bench.sh: needs $missing; install and run again" >&2
@@ -135,6 +144,29 @@ run() {
   run_peak=$(max_of "${peaks[@]}")
 }
 
+# The clock of the counted runs: the same second, so the same split, in every build.
+frozen_clock='2026-01-01 00:00:00'
+
+# count PROGRAM DIR LIST: sets counted to the instructions PROGRAM executes
+# on LIST in DIR under callgrind, with the clock frozen and the second
+# argument fine.txt existing (empty), as in run.
+count() {
+  local status
+  rm -f "$2/performance_triphone.txt"
+  : > "$2/fine.txt"
+  set +e
+  (cd "$2" && faketime -f "$frozen_clock" valgrind --tool=callgrind \
+     --callgrind-out-file="$work/callgrind.out" "$1" "$3" fine.txt > "$work/run.log" 2>&1)
+  status=$?
+  set -e
+  if [[ $status -ne 0 || ! -s "$2/performance_triphone.txt" ]]; then
+    echo "$(basename "$1") failed under callgrind on $2/$3 (exit status $status); last lines:" >&2
+    tail -n 5 "$work/run.log" >&2
+    exit 1
+  fi
+  counted=$(awk '/^summary:/ { print $2 }' "$work/callgrind.out")
+}
+
 corpus="$work/corpus"
 generate "$corpus" "$files" 20
 head -n $((files / 10)) "$corpus/labels.txt" > "$corpus/labels_tenth.txt"
@@ -195,6 +227,24 @@ if [[ -n $against ]]; then
     printf '%-8s alternated %s times: this build %.3f s (%s), other build %.3f s (%s), ratio %s\n' \
       "$name" "$repeat" "$this_best" "${this_walls[*]}" "$other_best" "${other_walls[*]}" \
       "$(div "$this_best" "$other_best")"
+  done
+fi
+
+# Each program's instructions, and the other build's beside them.
+if [[ $instructions -eq 1 ]]; then
+  for program in "${programs[@]}"; do
+    name=$(basename "$program")
+    count "$program" "$corpus" labels.txt
+    this_count=$counted
+    if [[ -z $against ]]; then
+      printf '%-8s instructions (clock frozen): %s\n' "$name" "$this_count"
+      continue
+    fi
+    other="$against/programs/$name"
+    [[ -x $other ]] || { echo "no $name under $against/programs" >&2; exit 1; }
+    count "$other" "$corpus" labels.txt
+    printf '%-8s instructions (clock frozen): this build %s, other build %s, ratio %s\n' \
+      "$name" "$this_count" "$counted" "$(div "$this_count" "$counted")"
   done
 fi
 

@@ -19,9 +19,10 @@ class LabeledFile {
   explicit LabeledFile(float sample_rate);
   ~LabeledFile() = default;
 
-  // Reads and trims the file at `path`. Decreasing end times, a file that
-  // cannot be opened or read, a file without '#' or without any label other
-  // than 'Z' print a message and end the run (status 1).
+  // Reads and trims the file at `path`; the body after the '#' is held in
+  // memory whole while it is read. Decreasing end times, a file that cannot
+  // be opened or read, a file without '#' or without any label other than
+  // 'Z' print a message and end the run (status 1).
   void read(const char* path);
   // A copy of the label string.
   std::string get_labels() const;
