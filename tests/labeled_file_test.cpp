@@ -68,6 +68,19 @@ TEST(LabeledFileTrim, LeadingPausesAreTrimmedToOneALeadingWordIsKeptAFinalPauseI
   }
 }
 
+TEST(LabeledFileTrim, AReaderUsedForASecondFileHoldsThatFileAlone) {
+  // The first file trims two pauses; the second, which opens with a word, none.
+  TempDir dir;
+  const std::string first = dir.write("a.lab", labelled("ZZZev"));
+  const std::string second = dir.write("b.lab", labelled("ab"));
+  LabeledFile file(16000.0f);
+  file.read(first.c_str());
+  file.close();
+  file.read(second.c_str());
+  EXPECT_EQ(file.get_labels(), "abZ");
+  EXPECT_EQ(file.get_durations(), (std::vector<float>{0.125f, 0.25f, 0.0f}));
+}
+
 TEST(LabeledFileBody, EqualEndTimesGiveAZeroDuration) {
   ReadResult r = read_contents("#\n0.5 1 Z\n0.5 1 a\n1.0 1 Z\n");
   EXPECT_EQ(r.labels, "ZaZ");
