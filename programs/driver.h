@@ -111,8 +111,7 @@ inline void refuse_output_as_report(const char* output) {
     errno = destination.error;
     fail_open(output, true);
   }
-  if (destination.is_same_entry(find_destination(kPerformanceReportPath)) ||
-      FileIdentity(output).is_same_file(kPerformanceReportPath)) {
+  if (destination.is_same_file(find_destination(kPerformanceReportPath))) {
     fatal_output_is_report(output);
   }
 }

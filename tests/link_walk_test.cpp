@@ -71,10 +71,10 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
     EXPECT_EQ(found.folder.valid(), c.name[0] != '\0');
   }
   // The same entry however the path is spelt, found or not.
-  EXPECT_TRUE(find_destination("new").is_same_entry(find_destination("sub/../new")));
-  EXPECT_TRUE(find_destination("link").is_same_entry(find_destination((dir.path() + "/sub/file").c_str())));
-  EXPECT_FALSE(find_destination("new").is_same_entry(find_destination("sub/new")));
-  EXPECT_FALSE(find_destination("/dev/null").is_same_entry(find_destination("/dev/null")));
+  EXPECT_TRUE(find_destination("new").is_same_file(find_destination("sub/../new")));
+  EXPECT_TRUE(find_destination("link").is_same_file(find_destination((dir.path() + "/sub/file").c_str())));
+  EXPECT_FALSE(find_destination("new").is_same_file(find_destination("sub/new")));
+  EXPECT_FALSE(find_destination("/dev/null").is_same_file(find_destination("/dev/null")));
 }
 
 }  // namespace

@@ -54,8 +54,13 @@ Destination failed(int error) {
 
 }  // namespace
 
-bool Destination::is_same_entry(const Destination& other) const {
-  if (!folder.valid() || !other.folder.valid() || name != other.name) return false;
+bool Destination::is_same_file(const Destination& other) const {
+  if (!folder.valid() || !other.folder.valid()) return false;
+  if (kind == DestinationKind::kRegularFile && other.kind == DestinationKind::kRegularFile &&
+      info.st_dev == other.info.st_dev && info.st_ino == other.info.st_ino) {
+    return true;
+  }
+  if (name != other.name) return false;
   struct stat mine {};
   struct stat theirs {};
   return ::fstatat(folder.get(), "", &mine, AT_EMPTY_PATH) == 0 &&

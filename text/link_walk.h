@@ -31,8 +31,9 @@ struct Destination {
   int error = 0;      // nonzero: the errno of a walk that failed; nothing else is set
 
   // True when both name the same entry of the same folder, whether or not
-  // it exists; false when either has no folder.
-  bool is_same_entry(const Destination& other) const;
+  // it exists, or the same regular file under two names (a hard link);
+  // false when either has no folder.
+  bool is_same_file(const Destination& other) const;
 };
 
 // Follows `path` link by link, each relative target from its own link's

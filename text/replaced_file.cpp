@@ -161,7 +161,6 @@ void ReplacedFile::create_temporary(bool existed) {
 void ReplacedFile::commit_or_die() {
   stream_.flush();
   if (stream_.fail()) write_failed();
-  buffer_->attach(-1);
   if (holds_temporary_) {
     // After the writes, which would clear a set-user-ID bit.
     if (replaces_existing_) permissions_.give_to(file_.get());
@@ -197,7 +196,7 @@ void ReplacedFile::copy_into_place() {
 
 void ReplacedFile::close_and_discard() {
   file_.reset();
-  if (buffer_) buffer_->attach(-1);
+  buffer_->attach(-1);
   if (holds_temporary_) {
     discard_pending_temporary();
     holds_temporary_ = false;
