@@ -101,19 +101,25 @@ inline void refuse_outputs_among_inputs(const char* output, const char* label_li
 // Ends the run before `output` is created when its links could not be
 // followed for the report either (a link another user planted in a shared
 // sticky folder, more than kMaxSymlinks links, a folder that cannot be
-// searched: the open message), or when it names the report: the same entry
-// of the same folder after the links, whether or not the report exists, or
-// the existing report through a hard link ("... it is the report of the
-// run").
-inline void refuse_output_as_report(const char* output) {
-  const Destination destination = find_destination(output);
+// searched: the open message naming `output`), when the report's links
+// could not be followed (the open message naming the report), or when
+// `output` names the report: the same entry of the same folder after the
+// links, whether or not the report exists, or the existing report through
+// a hard link ("... it is the report of the run"). Returns the walk of
+// `output`, which its open then goes by.
+inline Destination refuse_output_as_report(const char* output) {
+  Destination destination = find_destination(output);
   if (destination.error != 0) {
     errno = destination.error;
     fail_open(output, true);
   }
-  if (destination.is_same_file(find_destination(kPerformanceReportPath))) {
-    fatal_output_is_report(output);
+  const Destination report = find_destination(kPerformanceReportPath);
+  if (report.error != 0) {
+    errno = report.error;
+    fail_open(kPerformanceReportPath, true);
   }
+  if (destination.is_same_file(report)) fatal_output_is_report(output);
+  return destination;
 }
 
 // Ends the run when `list`, opened on `path`, holds no entry: it holds none
@@ -162,6 +168,8 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::vector<std::string> labeled_files;
   while (label_list >> entry) labeled_files.push_back(entry);
   check_read_or_die(label_list, argv[1]);
+  // Read whole: its descriptor is free for the rest of the run.
+  label_list.close();
   if (labeled_files.empty()) fatal_empty_list(argv[1]);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -179,8 +187,7 @@ int run_evaluation(int argc, char** argv, MakeDatabase make_database) {
   std::ifstream triphone_list;
   open_input_or_die(triphone_list, kTriphoneListPath);
   driver_detail::refuse_empty_triphone_list(triphone_list, kTriphoneListPath);
-  driver_detail::refuse_output_as_report(argv[2]);
-  filter.open_fine_file(argv[2]);
+  filter.open_fine_file(argv[2], driver_detail::refuse_output_as_report(argv[2]));
   std::string sentence_text;
   // The table lives on the heap: segdur2's is 140 kB, and a stack that had
   // to grow for it when memory is short would end the run with SIGSEGV

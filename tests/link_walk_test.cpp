@@ -55,8 +55,8 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
       {"shared/own", DestinationKind::kRegularFile, "file"},
       {"dangling", DestinationKind::kDanglingLink, "missing"},
       {"dangling_folder", DestinationKind::kDanglingLink, ""},
-      {"/dev/null", DestinationKind::kOther, ""},
-      {"sub", DestinationKind::kOther, ""},
+      {"/dev/null", DestinationKind::kOther, "null"},
+      {"sub", DestinationKind::kOther, "sub"},
       {"sub/file/x", DestinationKind::kOther, ""},
       {too_long_chain.c_str(), DestinationKind::kNothing, "", ELOOP},
       {"nodir/new", DestinationKind::kNothing, "", ENOENT},
@@ -68,7 +68,7 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
     EXPECT_EQ(found.error, c.error);
     EXPECT_EQ(found.kind, c.kind);
     EXPECT_EQ(found.name, c.name);
-    EXPECT_EQ(found.folder.valid(), c.name[0] != '\0');
+    EXPECT_EQ(found.folder.exists(), c.name[0] != '\0');
   }
   // The same entry however the path is spelt, found or not.
   EXPECT_TRUE(find_destination("new").is_same_file(find_destination("sub/../new")));

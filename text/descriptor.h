@@ -1,5 +1,5 @@
 #pragma once
-// An owned file descriptor, closed when its owner goes.
+// Owned file descriptors: an open file, and a folder for the *at calls.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,8 +8,7 @@
 
 namespace segdur {
 
-// Owns one open descriptor, or none (-1), or stands for the working folder
-// (AT_FDCWD), which is never closed. Moves hand the descriptor on.
+// Owns one open descriptor, or none (-1). Moves hand the descriptor on.
 class Descriptor {
  public:
   Descriptor() = default;
@@ -23,12 +22,9 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
 
-  // The working folder, for the *at calls.
-  static Descriptor working_folder() { return Descriptor(AT_FDCWD); }
-
   int get() const { return descriptor_; }
-  // True for an open descriptor and for the working folder.
-  bool valid() const { return descriptor_ >= 0 || descriptor_ == AT_FDCWD; }
+  // True while a descriptor is held.
+  bool is_open() const { return descriptor_ >= 0; }
   // Gives the descriptor up without closing it; this then holds none.
   int release() { return std::exchange(descriptor_, -1); }
   // Closes what is held (errors ignored) and takes `descriptor`.
@@ -45,6 +41,32 @@ class Descriptor {
 
  private:
   int descriptor_ = -1;
+};
+
+// A folder to name files in with the *at calls: one opened (and owned), the
+// working folder (AT_FDCWD, never closed), or none.
+class Folder {
+ public:
+  // No folder: get() is -1, which every *at call refuses.
+  Folder() = default;
+  // The folder `opened` is a descriptor of (a negative one: none).
+  explicit Folder(Descriptor opened) : opened_(std::move(opened)) {}
+
+  // The working folder, as it is when a call names a file in it.
+  static Folder working() {
+    Folder folder;
+    folder.working_ = true;
+    return folder;
+  }
+
+  // The first argument of an *at call: AT_FDCWD for the working folder.
+  int get() const { return working_ ? AT_FDCWD : opened_.get(); }
+  // True for an opened folder and for the working folder.
+  bool exists() const { return working_ || opened_.is_open(); }
+
+ private:
+  Descriptor opened_;
+  bool working_ = false;
 };
 
 }  // namespace segdur

@@ -26,6 +26,10 @@ void fatal_read(const char* path) { fatal_about_file("Could not read file ", pat
 
 void fatal_write(const char* path) { fatal_about_file("Could not write file ", path, "\n"); }
 
+void fatal_write_kept(const char* path, const std::string& kept) {
+  fatal_about_file("Could not write file ", path, (": the complete report is in " + kept + "\n").c_str());
+}
+
 void fatal_output_is_input(const char* path) {
   fatal_about_file("Could not open file ", path, " to write: it is an input of the run\n");
 }

@@ -27,6 +27,10 @@ namespace segdur {
 // process with exit status 1. A null path prints as an empty name.
 [[noreturn]] void fatal_write(const char* path);
 
+// Writes "Could not write file <path>: the complete report is in <kept>\n"
+// to standard error and ends the process with exit status 1.
+[[noreturn]] void fatal_write_kept(const char* path, const std::string& kept);
+
 // Writes "Could not open file <path> to write: it is an input of the run\n"
 // to standard error and ends the process with exit status 1.
 [[noreturn]] void fatal_output_is_input(const char* path);

@@ -19,14 +19,17 @@ constexpr char kAccessAcl[] = "system.posix_acl_access";
 constexpr std::size_t kAclHeaderBytes = 4;
 constexpr std::size_t kAclEntryBytes = 8;
 constexpr unsigned kAclOwningGroup = 0x04;
+constexpr unsigned kAclMask = 0x10;
+constexpr unsigned kAclOther = 0x20;
+// The permission bits of one class (read, write, search).
+constexpr unsigned kAllRights = 07;
 // Reads of an ACL that another process keeps changing in between.
 constexpr int kAclReadAttempts = 3;
 
-// The access ACL of `descriptor` into `buffer` (size 0: its size). A
-// descriptor opened only as a path is read through /proc, as the *xattr
-// calls on a descriptor refuse it.
-ssize_t get_acl(int descriptor, bool path_only, char* buffer, std::size_t size) {
-  if (!path_only) return ::fgetxattr(descriptor, kAccessAcl, buffer, size);
+// The access ACL of `descriptor`, opened as a path alone, into `buffer`
+// (size 0: its size), read through /proc, as the *xattr calls on such a
+// descriptor refuse it.
+ssize_t get_acl(int descriptor, char* buffer, std::size_t size) {
   char proc_path[64];
   std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", descriptor);
   return ::getxattr(proc_path, kAccessAcl, buffer, size);
@@ -35,36 +38,66 @@ ssize_t get_acl(int descriptor, bool path_only, char* buffer, std::size_t size) 
 // True when `error` of an ACL read says there is none.
 bool means_no_acl(int error) { return error == ENODATA || error == ENOTSUP || error == EOPNOTSUPP; }
 
-// Takes every permission from the owning group's entry of the stored ACL.
-void deny_owning_group(std::string& acl) {
+// Calls visit(tag, permissions) for each entry of the stored ACL, with a
+// reference to its permissions.
+template <class Visit>
+void for_each_acl_entry(std::string& acl, Visit visit) {
   for (std::size_t at = kAclHeaderBytes; at + kAclEntryBytes <= acl.size(); at += kAclEntryBytes) {
     const unsigned tag = static_cast<unsigned char>(acl[at]) |
                          static_cast<unsigned>(static_cast<unsigned char>(acl[at + 1])) << 8;
-    if (tag == kAclOwningGroup) acl[at + 2] = acl[at + 3] = 0;
+    unsigned rights = static_cast<unsigned char>(acl[at + 2]);
+    visit(tag, rights);
+    acl[at + 2] = static_cast<char>(rights);
+  }
+}
+
+// The rights of the owning group: of the group bits, or, under an ACL, of
+// its owning-group entry within the mask.
+unsigned owning_group_rights(const struct stat& info, std::string acl) {
+  if (acl.empty()) return (info.st_mode >> 3) & kAllRights;
+  unsigned group = 0;
+  unsigned mask = kAllRights;
+  for_each_acl_entry(acl, [&](unsigned tag, unsigned& rights) {
+    if (tag == kAclOwningGroup) group = rights;
+    if (tag == kAclMask) mask = rights;
+  });
+  return group & mask;
+}
+
+// Takes from the entries of the stored ACL with `tag` every right not in
+// `kept`.
+void limit_acl_entry(std::string& acl, unsigned tag, unsigned kept) {
+  for_each_acl_entry(acl, [&](unsigned entry_tag, unsigned& rights) {
+    if (entry_tag == tag) rights &= kept;
+  });
+}
+
+// Gives `descriptor` the permission bits `mode` and the stored ACL `acl`
+// (none when empty); an ACL that cannot be set leaves the owner's bits
+// alone.
+void set_permissions(int descriptor, mode_t mode, const std::string& acl) {
+  if (acl.empty() || ::fsetxattr(descriptor, kAccessAcl, acl.data(), acl.size(), 0) != 0) {
+    (void)!::fchmod(descriptor, acl.empty() ? mode : mode & S_IRWXU);
   }
 }
 
 }  // namespace
 
 bool KeptPermissions::read(int folder, const char* name) {
-  // A file the process may not read is looked at as a path alone.
-  bool path_only = false;
-  Descriptor file(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!file.valid() && (errno == EACCES || errno == EPERM)) {
-    path_only = true;
-    file.reset(::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
-  }
-  if (!file.valid() || ::fstat(file.get(), &info_) != 0) return false;
+  // Looked at as a path alone: nothing is opened for reading, so that no
+  // lease on the file is broken and no read permission is needed.
+  const Descriptor file(::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (!file.is_open() || ::fstat(file.get(), &info_) != 0) return false;
   acl_.clear();
   acl_known_ = false;
   for (int attempt = 0; attempt < kAclReadAttempts && !acl_known_; ++attempt) {
-    const ssize_t size = get_acl(file.get(), path_only, nullptr, 0);
+    const ssize_t size = get_acl(file.get(), nullptr, 0);
     if (size < 0) {
       acl_known_ = means_no_acl(errno);
       return true;
     }
     acl_.resize(static_cast<std::size_t>(size));
-    const ssize_t got = get_acl(file.get(), path_only, acl_.data(), acl_.size());
+    const ssize_t got = get_acl(file.get(), acl_.data(), acl_.size());
     if (got >= 0) {
       acl_.resize(static_cast<std::size_t>(got));
       acl_known_ = true;
@@ -84,21 +117,30 @@ void KeptPermissions::give_to(int descriptor) const {
   const bool group_kept = ::fchown(descriptor, static_cast<uid_t>(-1), info_.st_gid) == 0;
   mode_t permissions = info_.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
   std::string acl = acl_;
+  // The old group's members, and the old owner, who may now count among
+  // the others, gain nothing by it.
+  unsigned others_limit = kAllRights;
   if (!group_kept) {
+    others_limit &= owning_group_rights(info_, acl);
     permissions &= ~static_cast<mode_t>(S_IRWXG);
-    deny_owning_group(acl);
+    limit_acl_entry(acl, kAclOwningGroup, 0);
   }
   // An ACL inherited from the folder goes; the previous one, if any, comes.
   (void)::fremovexattr(descriptor, kAccessAcl);
   if (!acl_known_) permissions &= S_IRWXU;
-  if (!acl.empty()) {
-    if (::fsetxattr(descriptor, kAccessAcl, acl.data(), acl.size(), 0) != 0) {
-      (void)!::fchmod(descriptor, permissions & S_IRWXU);
-    }
-  } else {
-    (void)!::fchmod(descriptor, permissions);
-  }
+  // Gives the permissions with the others' rights (bits and ACL entry)
+  // within `limit`.
+  const auto give = [&](unsigned limit) {
+    std::string limited = acl;
+    limit_acl_entry(limited, kAclOther, limit);
+    set_permissions(descriptor, permissions & ~static_cast<mode_t>(S_IRWXO & ~limit), limited);
+  };
+  // Until the owner is kept, as if it were not.
+  const unsigned without_owner_limit = others_limit & ((info_.st_mode >> 6) & kAllRights);
+  const bool owner_changes = info_.st_uid != ::geteuid();
+  give(owner_changes ? without_owner_limit : others_limit);
   const bool owner_kept = ::fchown(descriptor, info_.st_uid, static_cast<gid_t>(-1)) == 0;
+  if (owner_kept && owner_changes && without_owner_limit != others_limit) give(others_limit);
   // A change of owner clears the set-ID bits, so they come last, and only
   // to whom they belonged.
   mode_t special = info_.st_mode & S_ISVTX;

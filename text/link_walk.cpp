@@ -22,11 +22,11 @@ std::string folder_part(const std::string& name) {
 // only the last part of the name in `name`. A name without a slash is in
 // `folder` itself, which stays. False (errno set, both unchanged) when the
 // folder cannot be opened.
-bool enter_folder_of(Descriptor& folder, std::string& name) {
+bool enter_folder_of(Folder& folder, std::string& name) {
   const std::string part = folder_part(name);
   if (part.empty()) return true;
-  Descriptor opened(::openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!opened.valid()) return false;
+  Folder opened(Descriptor(::openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)));
+  if (!opened.exists()) return false;
   folder = std::move(opened);
   name.erase(0, name.rfind('/') + 1);
   return true;
@@ -55,7 +55,10 @@ Destination failed(int error) {
 }  // namespace
 
 bool Destination::is_same_file(const Destination& other) const {
-  if (!folder.valid() || !other.folder.valid()) return false;
+  if (!folder.exists() || !other.folder.exists() || kind == DestinationKind::kOther ||
+      other.kind == DestinationKind::kOther) {
+    return false;
+  }
   if (kind == DestinationKind::kRegularFile && other.kind == DestinationKind::kRegularFile &&
       info.st_dev == other.info.st_dev && info.st_ino == other.info.st_ino) {
     return true;
@@ -71,7 +74,7 @@ bool Destination::is_same_file(const Destination& other) const {
 Destination find_destination(const char* path) {
   if (path == nullptr || path[0] == '\0') return failed(ENOENT);
   Destination found;
-  Descriptor folder = Descriptor::working_folder();
+  Folder folder = Folder::working();
   std::string name = path;
   for (int links = 0;; ++links) {
     if (::fstatat(folder.get(), name.c_str(), &found.info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -95,7 +98,7 @@ Destination find_destination(const char* path) {
     }
     if (!S_ISLNK(found.info.st_mode)) {
       found.kind = DestinationKind::kOther;
-      return found;
+      break;
     }
     if (links == kMaxSymlinks) return failed(ELOOP);
     if (is_protected_link(folder.get(), name, found.info)) return failed(errno);
@@ -104,8 +107,9 @@ Destination find_destination(const char* path) {
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) {
       return failed(length < 0 ? errno : ENAMETOOLONG);
     }
+    found.through_links = true;
     if (target[0] == '/') {
-      folder = Descriptor::working_folder();
+      folder = Folder::working();
     } else if (!enter_folder_of(folder, name)) {
       return failed(errno);
     }
@@ -120,6 +124,15 @@ Destination find_destination(const char* path) {
   found.folder = std::move(folder);
   found.name = std::move(name);
   return found;
+}
+
+int open_destination(const Destination& found, int flags, mode_t mode) {
+  if (!found.folder.exists()) {
+    errno = ENOENT;
+    return -1;
+  }
+  return ::openat(found.folder.get(), found.name.c_str(), flags | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                  mode);
 }
 
 }  // namespace segdur

@@ -11,6 +11,9 @@ namespace segdur {
 
 // The most symlinks followed from a path.
 constexpr int kMaxSymlinks = 40;
+// The mode of a file created as a plain create makes it, before the umask
+// (or the folder's default ACL) takes from it.
+constexpr mode_t kNewFileMode = 0666;
 
 // What a path leads to.
 enum class DestinationKind {
@@ -23,16 +26,19 @@ enum class DestinationKind {
 // The end of a path: the folder and name of the file it leads to.
 struct Destination {
   DestinationKind kind = DestinationKind::kNothing;
-  // The folder of `name`: open for kNothing and kRegularFile; for
-  // kDanglingLink when that folder exists; never for kOther.
-  Descriptor folder;
+  // The folder of `name`: there for kNothing and kRegularFile; for
+  // kDanglingLink when that folder exists; for kOther unless the path runs
+  // through a non-folder.
+  Folder folder;
   std::string name;   // the last part of the name, in `folder`
-  struct stat info{}; // kRegularFile: its status
+  struct stat info{}; // kRegularFile and kOther: its status
+  bool through_links = false;  // true when a symlink was followed
   int error = 0;      // nonzero: the errno of a walk that failed; nothing else is set
 
   // True when both name the same entry of the same folder, whether or not
   // it exists, or the same regular file under two names (a hard link);
-  // false when either has no folder.
+  // false when either has no folder or is kOther (a device or FIFO may
+  // stand for both outputs).
   bool is_same_file(const Destination& other) const;
 };
 
@@ -45,5 +51,12 @@ struct Destination {
 // that cannot be searched or opened, on a name too long, and on a null or
 // empty path. The runner's own links are followed wherever they are.
 Destination find_destination(const char* path);
+
+// Opens the entry `found` reached, `name` in `folder`, with `flags` (and
+// `mode` when they create), never following a symlink there: one that took
+// the name's place since the walk fails the open (ELOOP), as does a
+// destination without a folder (ENOENT). Returns the descriptor, or -1 with
+// errno set. O_NOCTTY and O_CLOEXEC are always added.
+int open_destination(const Destination& found, int flags, mode_t mode = 0);
 
 }  // namespace segdur

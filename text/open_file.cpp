@@ -10,6 +10,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "text/descriptor.h"
 #include "text/fatal.h"
 
 namespace segdur {
@@ -62,6 +63,18 @@ void open_output_or_die(std::ofstream& stream, const char* path, std::ios::openm
   if (path == nullptr || stream.is_open()) fatal_open_write(path);
   errno = 0;
   stream.open(path, mode);
+  if (!stream.is_open()) fail_open(path, true);
+}
+
+void open_found_output_or_die(std::ofstream& stream, const char* path, const Destination& found) {
+  if (path == nullptr || stream.is_open()) fatal_open_write(path);
+  errno = found.error;
+  const Descriptor opened(found.error != 0 ? -1 : open_destination(found, O_WRONLY | O_CREAT | O_TRUNC, kNewFileMode));
+  if (!opened.is_open()) fail_open(path, true);
+  char name[64];
+  std::snprintf(name, sizeof name, "/proc/self/fd/%d", opened.get());
+  errno = 0;
+  stream.open(name, std::ios::out | std::ios::trunc);
   if (!stream.is_open()) fail_open(path, true);
 }
 

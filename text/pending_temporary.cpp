@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -53,12 +54,21 @@ void for_each_interruption(Visit visit) {
 struct sigaction saved_actions[NSIG];
 bool held = false;
 
-// Unlinks the pending temporary, if any, and clears it; safe in a signal
-// handler and at exit.
+// The set of every interruption.
+sigset_t interruption_set() {
+  sigset_t interruptions;
+  sigemptyset(&interruptions);
+  for_each_interruption([&](int signal_number) { sigaddset(&interruptions, signal_number); });
+  return interruptions;
+}
+
+// Unlinks the pending temporary, if any, and then clears it, so that an
+// interruption in between still finds it to remove (a second unlink of the
+// name does nothing); safe in a signal handler and at exit.
 void unlink_pending_temporary() {
   if (pending != 0) {
-    pending = 0;
     ::unlinkat(pending_folder, pending_name, 0);
+    pending = 0;
   }
 }
 
@@ -68,24 +78,15 @@ extern "C" void remove_temporary_and_end(int signal_number) {
   ::raise(signal_number);
 }
 
-}  // namespace
-
-bool has_pending_temporary() { return pending != 0; }
-
+// Registers, once, the removal of the pending temporary when the run ends;
+// false when that failed (for want of memory).
 bool register_removal_at_exit() {
   static const bool registered = std::atexit(unlink_pending_temporary) == 0;
   return registered;
 }
 
-InterruptionsBlocked::InterruptionsBlocked() {
-  sigset_t interruptions;
-  sigemptyset(&interruptions);
-  for_each_interruption([&](int signal_number) { sigaddset(&interruptions, signal_number); });
-  ::sigprocmask(SIG_BLOCK, &interruptions, &before_);
-}
-
-InterruptionsBlocked::~InterruptionsBlocked() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
-
+// Records `name` in `folder` as the pending temporary and lets the
+// interruptions remove it, while InterruptionsBlocked holds.
 void hold_pending_temporary(int folder, const char* name) {
   std::memcpy(pending_name, name, std::strlen(name) + 1);
   pending_folder = folder;
@@ -93,7 +94,7 @@ void hold_pending_temporary(int folder, const char* name) {
   held = true;
   struct sigaction removing {};
   removing.sa_handler = remove_temporary_and_end;
-  sigemptyset(&removing.sa_mask);
+  removing.sa_mask = interruption_set();
   for_each_interruption([&](int signal_number) {
     ::sigaction(signal_number, nullptr, &saved_actions[signal_number]);
     if (saved_actions[signal_number].sa_handler == SIG_DFL) {
@@ -101,6 +102,34 @@ void hold_pending_temporary(int folder, const char* name) {
     }
   });
 }
+
+}  // namespace
+
+int create_pending_temporary(int folder, const char* name, int flags, mode_t mode) {
+  if (pending != 0) {
+    errno = EBUSY;
+    return -1;
+  }
+  if (!register_removal_at_exit()) {
+    errno = ENOMEM;
+    return -1;
+  }
+  // Recorded for removal before anything can end the run: no interruption
+  // is let through, and nothing is allocated, in between.
+  const InterruptionsBlocked blocked;
+  const int created = ::openat(folder, name, flags | O_CREAT | O_EXCL, mode);
+  const int create_error = errno;
+  if (created >= 0) hold_pending_temporary(folder, name);
+  errno = create_error;
+  return created;
+}
+
+InterruptionsBlocked::InterruptionsBlocked() {
+  const sigset_t interruptions = interruption_set();
+  ::sigprocmask(SIG_BLOCK, &interruptions, &before_);
+}
+
+InterruptionsBlocked::~InterruptionsBlocked() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
 
 void forget_pending_temporary() {
   if (!held) return;

@@ -3,20 +3,27 @@
 // the run ends or is interrupted before the file takes its place.
 
 #include <signal.h>
+#include <sys/types.h>
 
 namespace segdur {
 
-// True when a temporary is pending.
-bool has_pending_temporary();
-
-// Registers, once, the removal of the pending temporary when the run ends
-// (an error, out of memory). False when that registration failed (for want
-// of memory); then no temporary may be created.
-bool register_removal_at_exit();
+// Creates the file `name` in `folder` (which stays open meanwhile) with
+// O_CREAT | O_EXCL, `flags` and `mode`, as the pending temporary of the run:
+// recorded before any interruption can end the run, and removed when the
+// run ends (an error, out of memory) or is interrupted before the file takes
+// its place. Each interruption that would end the run still ends it, after
+// removing the temporary: every signal whose default action ends the
+// process without a core dump, SIGQUIT and SIGXCPU, and the real-time
+// signals SIGRTMIN to SIGRTMAX; while one of them is handled, the others
+// wait. A signal ignored or handled before stays so. `name` holds at most
+// NAME_MAX bytes. Returns the descriptor, or -1 with errno set: EBUSY when
+// a temporary is pending already (nothing is created, and that one is still
+// removed when the run ends), ENOMEM when the removal could not be
+// registered, EEXIST when the name is taken, or the create's own error.
+int create_pending_temporary(int folder, const char* name, int flags, mode_t mode);
 
 // Blocks, for its lifetime, every interruption after which a pending
-// temporary is removed, so that a temporary created in that time is
-// recorded before any of them can end the run.
+// temporary is removed; one that comes meanwhile acts when it ends.
 class InterruptionsBlocked {
  public:
   InterruptionsBlocked();
@@ -27,14 +34,6 @@ class InterruptionsBlocked {
  private:
   sigset_t before_;
 };
-
-// Records `name` in `folder` (which stays open meanwhile) as the pending
-// temporary, while InterruptionsBlocked holds. Each interruption that would
-// end the run still ends it, after removing the temporary: every signal whose
-// default action ends the process without a core dump, SIGQUIT and SIGXCPU,
-// and the real-time signals SIGRTMIN to SIGRTMAX. A signal ignored or handled
-// before stays so. Allocates nothing. `name` holds at most NAME_MAX bytes.
-void hold_pending_temporary(int folder, const char* name);
 
 // The pending temporary has taken its place: nothing is removed any more,
 // and the interruptions do again what they did before.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <streambuf>
@@ -27,10 +28,9 @@ constexpr char kNameCharacters[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 // Names tried before a folder full of taken names counts as a failed create.
 constexpr int kCreateAttempts = 100;
-// The mode a temporary is created with: of a file that existed, readable by
-// the process alone; of a new one, what a plain create gives.
+// The mode the temporary of a file that existed is created with: readable
+// by the process alone. That of a new one is what a plain create gives.
 constexpr mode_t kPrivateMode = 0600;
-constexpr mode_t kCreateMode = 0666;
 
 // Writes a random suffix (kSuffixLength characters and a NUL) to `out`. The
 // run's own random generator, which draws the split, is not touched.
@@ -118,12 +118,13 @@ ReplacedFile::ReplacedFile(const char* path)
   if (found.kind == DestinationKind::kNothing || found.kind == DestinationKind::kRegularFile) {
     folder_ = std::move(found.folder);
     name_ = std::move(found.name);
+    through_links_ = found.through_links;
     replaces_existing_ = found.kind == DestinationKind::kRegularFile;
     if (replaces_existing_ && !permissions_.read(folder_.get(), name_.c_str())) open_failed();
     create_temporary(replaces_existing_);
   } else {
-    file_.reset(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kCreateMode));
-    if (!file_.valid()) fail_open(path, true);
+    file_.reset(open_destination(found, O_WRONLY | O_CREAT | O_TRUNC, kNewFileMode));
+    if (!file_.is_open()) fail_open(path, true);
   }
   buffer_->attach(file_.get());
 }
@@ -131,40 +132,29 @@ ReplacedFile::ReplacedFile(const char* path)
 ReplacedFile::~ReplacedFile() { close_and_discard(); }
 
 void ReplacedFile::create_temporary(bool existed) {
-  // A second pending temporary could not be recorded for removal.
-  if (has_pending_temporary()) fatal_open_write(path_.c_str());
-  if (!register_removal_at_exit()) {
-    errno = ENOMEM;
-    open_failed();
-  }
   const std::size_t kept = std::min<std::size_t>(name_.size(), NAME_MAX - kSuffixLength);
   std::memcpy(temporary_, name_.data(), kept);
-  for (int attempt = 0; attempt < kCreateAttempts && !file_.valid(); ++attempt) {
+  for (int attempt = 0; attempt < kCreateAttempts && !file_.is_open(); ++attempt) {
     random_suffix(temporary_ + kept);
-    int create_error = 0;
-    {
-      // Recorded for removal before anything can end the run: no
-      // interruption is let through, and nothing is allocated, in between.
-      const InterruptionsBlocked blocked;
-      file_.reset(::openat(folder_.get(), temporary_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                           existed ? kPrivateMode : kCreateMode));
-      create_error = errno;
-      if (file_.valid()) hold_pending_temporary(folder_.get(), temporary_);
-    }
-    holds_temporary_ = file_.valid();
-    errno = create_error;
-    if (!file_.valid() && errno != EEXIST) break;
+    file_.reset(create_pending_temporary(folder_.get(), temporary_, O_WRONLY | O_CLOEXEC,
+                                         existed ? kPrivateMode : kNewFileMode));
+    if (!file_.is_open() && errno != EEXIST) break;
   }
-  if (!file_.valid()) open_failed();
+  holds_temporary_ = file_.is_open();
+  if (!file_.is_open()) open_failed();
 }
 
 void ReplacedFile::commit_or_die() {
   stream_.flush();
   if (stream_.fail()) write_failed();
+  // After the writes, which would clear a set-user-ID bit.
+  if (holds_temporary_ && replaces_existing_) permissions_.give_to(file_.get());
+  if (holds_temporary_ && ::fsync(file_.get()) != 0) write_failed();
+  // Closed before the temporary takes the file's place, so that a close
+  // that fails leaves the file as it was.
+  buffer_->attach(-1);
+  if (!file_.close()) write_failed();
   if (holds_temporary_) {
-    // After the writes, which would clear a set-user-ID bit.
-    if (replaces_existing_) permissions_.give_to(file_.get());
-    if (::fsync(file_.get()) != 0) write_failed();
     if (::renameat(folder_.get(), temporary_, folder_.get(), name_.c_str()) == 0) {
       forget_pending_temporary();
       holds_temporary_ = false;
@@ -174,24 +164,47 @@ void ReplacedFile::commit_or_die() {
       write_failed();
     }
   }
-  if (!file_.close()) write_failed();
   close_and_discard();
 }
 
 void ReplacedFile::copy_into_place() {
+  Descriptor source(::openat(folder_.get(), temporary_, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  // From the truncation until the copy is on disk no interruption ends the
+  // run; one that came meanwhile ends it once the copy is complete and the
+  // temporary gone.
+  const InterruptionsBlocked blocked;
   Descriptor target(::openat(folder_.get(), name_.c_str(),
                              O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-  if (!target.valid()) write_failed();
+  bool copied = source.is_open() && target.is_open();
   char bytes[kReplacedFileBuffer];
-  for (off_t offset = 0;;) {
-    const ssize_t got = ::pread(file_.get(), bytes, sizeof bytes, offset);
+  for (off_t offset = 0; copied;) {
+    const ssize_t got = ::pread(source.get(), bytes, sizeof bytes, offset);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) write_failed();
     if (got == 0) break;
-    if (!write_all(target.get(), bytes, static_cast<std::size_t>(got))) write_failed();
+    copied = got > 0 && write_all(target.get(), bytes, static_cast<std::size_t>(got));
     offset += got;
   }
-  if (::fsync(target.get()) != 0 || !target.close()) write_failed();
+  if (!copied || ::fsync(target.get()) != 0 || !target.close()) {
+    // The temporary is the only complete copy: it stays, and is named.
+    forget_pending_temporary();
+    holds_temporary_ = false;
+    fatal_write_kept(path_.c_str(), temporary_path());
+  }
+  discard_pending_temporary();
+  holds_temporary_ = false;
+}
+
+std::string ReplacedFile::temporary_path() const {
+  if (folder_.get() == AT_FDCWD) return temporary_;
+  if (!through_links_) return path_.substr(0, path_.rfind('/') + 1) + temporary_;
+  // Reached through links: named by its folder's absolute name.
+  char link[64];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", folder_.get());
+  char folder[PATH_MAX];
+  const ssize_t length = ::readlink(link, folder, sizeof folder);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof folder) return temporary_;
+  const std::string named(folder, static_cast<std::size_t>(length));
+  return named + (named == "/" ? "" : "/") + temporary_;
 }
 
 void ReplacedFile::close_and_discard() {
@@ -201,7 +214,7 @@ void ReplacedFile::close_and_discard() {
     discard_pending_temporary();
     holds_temporary_ = false;
   }
-  folder_.reset();
+  folder_ = Folder();
 }
 
 void ReplacedFile::open_failed() {

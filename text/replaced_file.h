@@ -30,13 +30,17 @@ constexpr int kReplacedFileBuffer = 8192;
 // gives them: never readable or writable more widely than before.
 //
 // A file that is a mount point (a file bind-mounted over the name) cannot be
-// renamed onto: the complete temporary is then copied into it in place and
-// removed; a failure of that copy leaves the file cut short.
+// renamed onto: the complete temporary is then copied into it in place,
+// with the interruptions held from the truncation until the copy is on
+// disk, and removed. When that copy fails the temporary stays beside the
+// file, as the only complete copy, and is named in the message.
 //
 // Only a path that ends in nothing after a symlink (a dangling symlink) or
 // in no regular file (a device such as /dev/full, a FIFO, a directory) is
-// opened in place at once. A walk that fails (see find_destination) ends the
-// run with the open message before anything is created or truncated.
+// opened in place at once, through the folder the walk reached and never
+// through a symlink that took the last name's place since. A walk that
+// fails (see find_destination) ends the run with the open message before
+// anything is created or truncated.
 //
 // One ReplacedFile at a time may hold a temporary (see pending_temporary.h):
 // a second one while the first holds its temporary ends the run with the
@@ -56,12 +60,14 @@ class ReplacedFile {
   // The stream to write the new contents to.
   std::ostream& stream() { return stream_; }
 
-  // Flushes the stream and the file to disk, gives it the kept permissions
-  // and renames it onto the file it replaces (or copies it into a mount
-  // point). A failed write, flush, rename or copy removes the temporary,
-  // prints "Could not write file <path>\n" with `path` as it was given and
-  // ends the run (status 1); the previous file then stays as it was, but
-  // for a mount point that a failed copy leaves cut short.
+  // Flushes the stream and the file to disk, gives it the kept permissions,
+  // closes it and renames it onto the file it replaces (or copies it into a
+  // mount point). A failed write, flush, close or rename removes the
+  // temporary, prints "Could not write file <path>\n" with `path` as it was
+  // given and ends the run (status 1); the previous file then stays as it
+  // was. A failed copy into a mount point keeps the temporary and prints
+  // "Could not write file <path>: the complete report is in <temporary>\n"
+  // (status 1).
   void commit_or_die();
 
  private:
@@ -70,8 +76,12 @@ class ReplacedFile {
   // Creates the temporary beside the file replaced; `existed`: readable by
   // the process alone.
   void create_temporary(bool existed);
-  // Copies the whole temporary into the file replaced, in place.
+  // Copies the whole temporary into the file replaced, in place, and
+  // removes it; when the copy fails, keeps it and ends the run.
   void copy_into_place();
+  // The temporary's path as a user finds it: beside `path` as given, or by
+  // its folder's absolute name when links led there.
+  std::string temporary_path() const;
   // Closes what is open and removes an uncommitted temporary.
   void close_and_discard();
   // close_and_discard, then end the run with the open message ("Out of
@@ -83,11 +93,12 @@ class ReplacedFile {
   std::ostream stream_;
   std::string path_;       // as given
   std::string name_;       // the file replaced, in folder_; empty when written in place
-  Descriptor folder_;      // the folder of the file replaced
+  Folder folder_;          // the folder of the file replaced
   Descriptor file_;        // the file written
   char temporary_[NAME_MAX + 1] = "";  // the temporary's name in folder_
   bool holds_temporary_ = false;
   bool replaces_existing_ = false;     // then permissions_ are given at the commit
+  bool through_links_ = false;         // the walk to the file replaced followed a symlink
   KeptPermissions permissions_;
 };
 

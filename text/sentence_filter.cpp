@@ -48,6 +48,11 @@ void SentenceFilter::open_fine_file(const char* path) {
   fine_path = path;
 }
 
+void SentenceFilter::open_fine_file(const char* path, const Destination& found) {
+  open_found_output_or_die(fine_file, path, found);
+  fine_path = path;
+}
+
 void SentenceFilter::open_faulty_file(const char* path) {
   open_output_or_die(path, faulty_file);
   faulty_path = path;

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "text/link_walk.h"
+
 namespace segdur {
 
 // Every member that opens a file ends the run (status 1) when it cannot, and
@@ -19,6 +21,9 @@ class SentenceFilter {
   void open_text_file(const char* path);
   // Creates or truncates the file for the fine set.
   void open_fine_file(const char* path);
+  // The same on the entry the walk `found` of `path` reached, never through
+  // a symlink that took its place since (see open_found_output_or_die).
+  void open_fine_file(const char* path, const Destination& found);
   void open_faulty_file(const char* path);
   void open_set_file(const char* path);
   // Opens `stream` for writing at `path`; uses no field.
