@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,13 @@ TEST(TriphoneList, EachEntryIsThreeLinesKeyedByTheFirstThreeCharactersOfItsFirst
   TempDir dir;
   std::string path = dir.write("hepsi.txt", "edi and more\nx\ny\nab\nx\ny\n\nx\ny\nq\n");
   Database db("ortalama");
+  // Closed once read: no descriptor is held for the rest of the run.
+  const auto open_descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+  };
+  const auto before = open_descriptors();
   std::string out = capture_stdout([&] { db.read(path.c_str(), 8000); });
+  EXPECT_EQ(open_descriptors(), before);
   EXPECT_EQ(out, "\nIn read Size of Database is : 4\n");
   // A short line gives a short key, an empty line the empty key; the last
   // entry lacks its second and third lines and still counts.

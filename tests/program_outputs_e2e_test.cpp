@@ -173,6 +173,14 @@ TEST(ProgramInputs, TheSecondArgumentKeepsTheReportsRulesBeforeAnythingIsCreated
       {"a link another user planted in a shared folder", shared_link(1001), "shared/fine.txt",
        "Could not open file shared/fine.txt to write\n"},
       {"the runner's own link in a shared folder", shared_link(geteuid()), "shared/fine.txt", ""},
+      {"a report link another user planted in a shared working folder",
+       [](const TempDir& dir) {
+         dir.write("victim", "victim\n");
+         fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+         fs::create_symlink("victim", dir.file(kReport));
+         return lchown(dir.file(kReport).c_str(), 1001, 1001) == 0;
+       },
+       "out.txt", std::string("Could not open file ") + kReport + " to write\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -182,7 +190,12 @@ TEST(ProgramInputs, TheSecondArgumentKeepsTheReportsRulesBeforeAnythingIsCreated
     const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", c.output});
     EXPECT_EQ(r.exit_status, c.err.empty() ? 0 : 1);
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(fs::exists(dir.file(kReport)), c.err.empty());
+    // Refused before a labelled file is read or anything is created.
+    EXPECT_EQ(r.out.empty(), !c.err.empty());
+    EXPECT_EQ(fs::is_regular_file(fs::symlink_status(dir.file(kReport))), c.err.empty());
+    if (!c.err.empty()) {
+      EXPECT_FALSE(fs::exists(dir.file("out.txt")));
+    }
     if (fs::exists(fs::symlink_status(dir.file("victim")))) {
       EXPECT_EQ(dir.read("victim"), c.err.empty() ? "" : "victim\n");
     }

@@ -367,7 +367,7 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
        out_of_memory},
       {"descriptor limit", 0,
        [](int n) {
-         close_range(3, ~0u, 0);  // the program's own descriptors alone
+         testing_support::close_inherited_descriptors();  // the program's own descriptors alone
          const rlimit descriptors{static_cast<rlim_t>(n), static_cast<rlim_t>(n)};
          setrlimit(RLIMIT_NOFILE, &descriptors);
        },
@@ -398,18 +398,47 @@ TEST(RunFaults, InjectedFaultsEndTheRunWithTheirMessageAndKeepTheReport) {
     }
     EXPECT_GT(failed, 0) << sweep.name;
   }
-  const std::pair<const char*, ChildResult> single_faults[] = {
-      {"SEGDUR_SIGNAL_AFTER_CREATE", {-1, "", ""}},
-      {"SEGDUR_FAIL_FSYNC", {1, "", std::string("Could not write file ") + kReport + "\n"}},
+  // One fault each; a bind-mounted report (a file mounted over its name, as
+  // a container may do) then holds the complete report, and "volume", the
+  // file mounted, is what the run wrote to.
+  struct SingleFault {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> environment;
+    ChildResult expected;
+    bool bind_mounted = false;
   };
-  for (const auto& [name, expected] : single_faults) {
-    const char* fault = name;  // a binding a lambda may capture
-    SCOPED_TRACE(fault);
+  const std::string could_not_write = std::string("Could not write file ") + kReport + "\n";
+  const SingleFault single_faults[] = {
+      {"a signal as the temporary is created", {{"SEGDUR_SIGNAL_AFTER_CREATE", "15"}}, {-1, "", ""}},
+      {"a failing fsync", {{"SEGDUR_FAIL_FSYNC", "1"}}, {1, "", could_not_write}},
+      {"a failing close", {{"SEGDUR_FAIL_CLOSE_AFTER_FSYNC", "1"}}, {1, "", could_not_write}},
+      {"a signal right before the temporary's unlink",
+       {{"SEGDUR_FAIL_FSYNC", "1"}, {"SEGDUR_SIGNAL_BEFORE_UNLINK", "15"}}, {-1, "", ""}},
+      {"a link swapped in for the second argument after its check", {{"SEGDUR_LINK_AT_CREATE", "victim"}},
+       {1, "", "Could not open file out.txt to write\n"}},
+      {"a signal right after a bind-mounted report is truncated", {{"SEGDUR_SIGNAL_AFTER_TRUNCATE", "15"}},
+       {-1, "", ""}, true},
+  };
+  for (const SingleFault& fault : single_faults) {
+    SCOPED_TRACE(fault.name);
     TempDir dir;
-    const ChildResult r = run_with_faults(dir, [&] { setenv(fault, "15", 1); });
-    EXPECT_EQ(r.exit_status, expected.exit_status);
-    EXPECT_EQ(r.err, expected.err);
+    dir.write("victim", "victim\n");
+    dir.write("volume", "previous\n");
+    const ChildResult r = run_with_faults(dir, [&] {
+      for (const auto& [name, value] : fault.environment) setenv(name, value, 1);
+      if (fault.bind_mounted && !testing_support::bind_mount_privately(dir.file("volume"), dir.file(kReport))) {
+        _exit(testing_support::kUnsupported);
+      }
+    });
+    if (r.exit_status == testing_support::kUnsupported) continue;
+    EXPECT_EQ(r.exit_status, fault.expected.exit_status);
+    EXPECT_EQ(r.err, fault.expected.err);
     expect_previous_report_and_no_temporary(dir);
+    EXPECT_EQ(dir.read("victim"), "victim\n");
+    if (fault.bind_mounted) {
+      const std::string report = dir.read("volume");
+      EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), lines);
+    }
   }
 }
 

@@ -1,6 +1,9 @@
 #include "test_support.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +16,7 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace segdur::testing_support {
 
@@ -91,6 +95,40 @@ void redirect_standard_output(const char* path) {
   const int fd = open(path, O_WRONLY);
   if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(125);
   close(fd);
+}
+
+namespace {
+
+// The child's mount points become its own, changes to them seen nowhere else.
+bool own_mount_points() {
+  return unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+}  // namespace
+
+bool bind_mount_privately(const std::string& source, const std::string& target, bool read_only) {
+  return own_mount_points() && mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+         (!read_only ||
+          mount(nullptr, target.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+}
+
+bool hide_proc() { return own_mount_points() && mount("none", "/proc", "tmpfs", 0, nullptr) == 0; }
+
+void close_inherited_descriptors() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  close_range(3, ~0u, 0);
+#else
+  // A C library without close_range: the open ones, as /proc lists them.
+  std::vector<int> open;
+  if (DIR* listing = opendir("/proc/self/fd")) {
+    while (const dirent* entry = readdir(listing)) {
+      const int fd = std::atoi(entry->d_name);
+      if (fd > STDERR_FILENO && fd != dirfd(listing)) open.push_back(fd);
+    }
+    closedir(listing);
+  }
+  for (int fd : open) close(fd);
+#endif
 }
 
 bool proc_mem_fails_reads() {

@@ -23,6 +23,10 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
+// A child's preparation that cannot be made here (no ACL, no mount, no
+// capability) ends it with this status; the case is then skipped.
+constexpr int kUnsupported = 77;
+
 // What a child process printed and how it ended.
 struct ChildResult {
   int exit_status = -1;  // exit code, or -1 when the child was killed by a signal
@@ -50,6 +54,18 @@ void limit_file_size(long bytes, SizeLimitSignal signal = SizeLimitSignal::kIgno
 
 // In a child: standard output goes to the file at `path` from now on.
 void redirect_standard_output(const char* path);
+
+// In a child: the child gets mount points of its own, and `source` is
+// mounted over `target` (a file over a file), read-only when asked. False
+// when that cannot be done here (it needs root).
+bool bind_mount_privately(const std::string& source, const std::string& target, bool read_only = false);
+
+// In a child: /proc is hidden under an empty file system, as where it is
+// not mounted. False when that cannot be done here (it needs root).
+bool hide_proc();
+
+// In a child: every descriptor above standard error is closed.
+void close_inherited_descriptors();
 
 // True when reading /proc/self/mem from its start fails with an I/O error,
 // as it does on Linux (nothing is mapped at address 0): a file on which

@@ -5,11 +5,10 @@
 // remove a device, a symlink or what a symlink points to. And the replaced
 // report: which file it replaces, and the mode and owner it leaves.
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -54,6 +53,7 @@ namespace fs = std::filesystem;
 using testing_support::capture_stdout;
 using testing_support::ChildResult;
 using testing_support::run_in_child;
+using testing_support::kUnsupported;
 using testing_support::TempDir;
 
 const char kDevFull[] = "/dev/full";
@@ -282,7 +282,7 @@ TEST(DecimalPointCopy, AnOutputThatIsTheInputIsRefusedBeforeItIsTruncated) {
   }
 }
 
-TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndNoTemporary) {
+TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndTheCommitRestoresActions) {
   // Every signal whose default action ends the process, and SIGQUIT and
   // SIGXCPU, which dump core; 0 stands for an error of the run. A signal
   // ignored before the file is opened stays ignored.
@@ -312,14 +312,43 @@ TEST(ReplacedFile, ARunEndedOrInterruptedBeforeTheCommitKeepsThePreviousFileAndN
           << "a temporary was left";
     }
   }
+  // A second replaced file while the first holds its temporary is refused;
+  // neither temporary is left.
+  TempDir dir;
+  dir.write("report.txt", "previous\n");
+  const ChildResult second = run_in_child([&] {
+    if (chdir(dir.path().c_str()) != 0) _exit(126);
+    ReplacedFile report("report.txt");
+    ReplacedFile other("other.txt");
+  });
+  EXPECT_EQ(second.exit_status, 1);
+  EXPECT_EQ(second.err, "Could not open file other.txt to write\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  // After the commit each interruption does again what it did before: the
+  // child prints every one that does not.
+  const ChildResult restored = run_in_child([&] {
+    if (chdir(dir.path().c_str()) != 0) _exit(126);
+    std::signal(SIGUSR1, SIG_IGN);
+    std::signal(SIGUSR2, [](int) {});
+    struct sigaction before[NSIG] {};
+    for (int s : signals) sigaction(s, nullptr, &before[s]);
+    ReplacedFile report("report.txt");
+    report.stream() << "new contents" << std::endl;
+    report.commit_or_die();
+    for (int s : signals) {
+      struct sigaction now {};
+      sigaction(s, nullptr, &now);
+      if (s != 0 && now.sa_handler != before[s].sa_handler) std::cout << strsignal(s) << "\n";
+    }
+  });
+  EXPECT_EQ(restored.exit_status, 0);
+  EXPECT_EQ(restored.out, "");
+  EXPECT_EQ(dir.read("report.txt"), "new contents\n");
 }
 
 const std::string kLongFolder(250, 'd');
 const std::string kLongName(250, 'n');
 
-// A child's preparation that cannot be made here (no ACL, no mount, no
-// capability) ends it with this status; the case is then skipped.
-constexpr int kUnsupported = 77;
 constexpr char kAccessAcl[] = "system.posix_acl_access";
 constexpr uid_t kNobody = 65534;
 // Longer than kSizeLimit, unlike what a child prints.
@@ -411,7 +440,7 @@ void drop_capability(unsigned capability) {
 std::function<void()> spare_descriptors(int spare) {
   return [=] {
     if (testing_support::kSanitized) _exit(kUnsupported);
-    close_range(3, ~0u, 0);
+    testing_support::close_inherited_descriptors();
     const rlimit limit{static_cast<rlim_t>(3 + spare), static_cast<rlim_t>(3 + spare)};
     if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(kUnsupported);
   };
@@ -447,6 +476,7 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
     uid_t owner = 0;                // the user and group of `replaced` afterwards
     gid_t group = 0;
     std::string acl = "";           // its access ACL afterwards
+    std::string beside = "";        // the file the temporary is named after, when not `replaced`
   };
   const auto long_target_name = [] {
     previous(kLongName, 0640)();
@@ -464,13 +494,25 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
       if (lchown("shared/link", owner, owner) != 0) _exit(125);
     };
   };
-  const auto bind_mounted = [] {
-    std::ofstream("volume") << "volume\n";
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("volume", "r", nullptr, MS_BIND, nullptr) != 0) {
-      _exit(kUnsupported);
-    }
+  // "volume", holding `held`, mounted over "r" (read-only when asked), as a
+  // container may mount a file.
+  const auto bind_mounted = [](const std::string& held, bool read_only) {
+    return then(previous("r", 0644), [=] {
+      std::ofstream("volume") << held;
+      if (!testing_support::bind_mount_privately("volume", "r", read_only)) _exit(kUnsupported);
+    });
   };
+  // A write lease on "r", as a file server takes for its clients; the
+  // descriptor that holds it stays open.
+  const auto leased = [] {
+    const int holder = open("r", O_RDONLY);
+    if (holder < 0 || fcntl(holder, F_SETLEASE, F_WRLCK) != 0) _exit(kUnsupported);
+  };
+  // rw for the owner and r for user 2003, the owning group and the mask.
+  const std::string group_reads = stored_acl(
+      {{0x1, 6, kAnyone}, {0x2, 4, 2003}, {0x4, 4, kAnyone}, {0x10, 4, kAnyone}, {0x20, 0, kAnyone}});
+  const std::string group_denied = stored_acl(
+      {{0x1, 6, kAnyone}, {0x2, 4, 2003}, {0x4, 0, kAnyone}, {0x10, 4, kAnyone}, {0x20, 0, kAnyone}});
   // The default ACL gives user 1005 rw, and a new file rw-rw-r-- whatever the umask.
   const auto default_acl_folder = [] {
     fs::create_directory("acl");
@@ -506,7 +548,23 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
       {"previous 0640 of a user, root without CAP_FOWNER", 022, then(then(in_sub(true), [] {
          if (chown("sub", 1001, 1001) != 0 || chown("sub/r", 1001, 1001) != 0 || chmod("sub/r", 0640) != 0) _exit(125);
        }), [] { drop_capability(CAP_FOWNER); }), "sub/r", "sub/r", 0640, "", true, 1001, 1001},
-      {"bind-mounted", 022, then(previous("r", 0644), bind_mounted), "r", "volume", 0644, "", true, 0, 0},
+      {"previous 0604 of a group the runner is not in", 022, then(previous("r", 0604, 1001, 3000), become(1002, 100)),
+       "r", "r", 0600, "", true, 1002, 100},
+      {"previous 0406 of another user, group kept", 022, then(previous("r", 0406, 1001, 100), become(1002, 100)),
+       "r", "r", 0404, "", true, 1002, 100},
+      {"previous ACL with a reading group the runner is not in", 022,
+       then(then(previous("r", 0640, 1001, 3000), [=] { set_acl("r", kAccessAcl, group_reads); }),
+            become(1002, 100)),
+       "r", "r", 0640, "", true, 1002, 100, group_denied},
+      {"previous 0644, its ACL unreadable without /proc", 022,
+       then(previous("r", 0644), [] { if (!testing_support::hide_proc()) _exit(kUnsupported); }), "r", "r", 0600, "",
+       true, 0, 0},
+      {"previous 0640 under a write lease", 022, then(previous("r", 0640), leased), "r", "r", 0640},
+      {"bind-mounted", 022, bind_mounted("previous\n", false), "r", "volume", 0644, "", true, 0, 0, "", "r"},
+      {"bind-mounted, holding more than the new contents", 022, bind_mounted(std::string(1000, 'v'), false), "r",
+       "volume", 0644, "", true, 0, 0, "", "r"},
+      {"bind-mounted read-only", 022, bind_mounted("previous\n", true), "r", "volume", 0644,
+       "Could not write file r: the complete report is in r.XXXXXX\n", true, 0, 0, "", "r"},
       {"long chain", 022, make_long_chain, "link", kLongFolder + "/target", 0644},
       {"long chain, size limit", 022, then(make_long_chain, [] { testing_support::limit_file_size(kSizeLimit); }), "link",
        kLongFolder + "/target", 0644, "Could not write file link\n"},
@@ -526,12 +584,14 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
     SCOPED_TRACE(c.name);
     if (c.as_root && geteuid() != 0) continue;
     TempDir dir;
-    // The child prints whether the target existed, then the temporary.
+    // The child prints whether the target existed, then the temporary. It
+    // names files relative to its working folder alone, which a child run
+    // as another user can reach when the folders above it are private.
     const ChildResult r = run_in_child([&] {
       if (chdir(dir.path().c_str()) != 0) _exit(126);
       c.prepare();
       umask(c.umask);
-      const fs::path target = fs::weakly_canonical(c.path);
+      const fs::path target = c.beside.empty() ? c.replaced : c.beside;
       std::cout << (fs::exists(target) ? "existed\n" : "new\n") << std::flush;
       ReplacedFile file(c.path.c_str());
       file.stream() << kNewContents;
@@ -542,8 +602,13 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
     const bool fails = !c.message.empty();
     const bool existed = r.out.rfind("existed\n", 0) == 0;
     const std::string temporary = r.out.substr(std::min(r.out.size(), r.out.find('\n') + 1));
+    // A message that names the temporary kept names it by its six characters.
+    std::string message = c.message;
+    const std::string::size_type kept_at = message.find("XXXXXX");
+    const std::string kept = kept_at == std::string::npos ? "" : c.beside + temporary.substr(0, 7);
+    if (!kept.empty()) message.replace(kept_at - 1, 7, temporary.substr(0, 7));
     EXPECT_EQ(r.exit_status, fails ? 1 : 0) << r.err;
-    EXPECT_EQ(r.err, c.message);
+    EXPECT_EQ(r.err, message);
     // Named after the file it replaces, "." and six characters; while it is
     // written, private when it replaces a file.
     EXPECT_EQ(temporary.empty(), c.message.rfind("Could not open", 0) == 0) << temporary;
@@ -568,7 +633,11 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
         EXPECT_EQ(info.st_gid, c.group);
       }
     }
+    if (!kept.empty()) {
+      EXPECT_EQ(dir.read(kept), kNewContents);
+    }
     for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+      if (!kept.empty() && entry.path().filename() == kept) continue;
       EXPECT_EQ(entry.path().filename().string().find('.'), std::string::npos)
           << "a temporary was left: " << entry.path();
     }

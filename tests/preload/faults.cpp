@@ -3,8 +3,15 @@
 // from its N-th call on, or at that call alone with SEGDUR_FAIL_MALLOC_ONLY.
 // SEGDUR_COUNT_MALLOC=PATH: the number of calls is written to PATH at the
 // end. SEGDUR_SIGNAL_AFTER_CREATE=S: signal S is raised right after openat
-// creates a file exclusively (O_CREAT | O_EXCL). SEGDUR_FAIL_FSYNC: every
-// fsync fails with an I/O error.
+// creates a file exclusively (O_CREAT | O_EXCL).
+// SEGDUR_SIGNAL_AFTER_TRUNCATE=S: signal S is raised right after openat
+// truncates a file it does not create (O_TRUNC without O_CREAT).
+// SEGDUR_SIGNAL_BEFORE_UNLINK=S: signal S is raised once, right before the
+// first unlinkat. SEGDUR_FAIL_FSYNC: every fsync fails with an I/O error.
+// SEGDUR_FAIL_CLOSE_AFTER_FSYNC: the close of a descriptor that fsync
+// flushed fails with an I/O error (the descriptor is closed all the same).
+// SEGDUR_LINK_AT_CREATE=TARGET: right before the first openat that may
+// create without O_EXCL, its name is replaced by a symlink to TARGET.
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -22,6 +29,8 @@ extern "C" void* __libc_malloc(std::size_t size);
 namespace {
 
 long calls = 0;
+// The descriptor fsync last flushed; -1 when none.
+int flushed = -1;
 long fail_at = -2;  // -2: not read yet; -1: never
 bool fail_once = false;
 
@@ -63,12 +72,33 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
     mode = static_cast<mode_t>(va_arg(arguments, int));
     va_end(arguments);
   }
+  static bool linked = false;
+  const char* link_target = std::getenv("SEGDUR_LINK_AT_CREATE");
+  if (link_target != nullptr && !linked && (flags & (O_CREAT | O_EXCL)) == O_CREAT) {
+    linked = true;
+    ::syscall(SYS_unlinkat, folder, path, 0);
+    if (::symlinkat(link_target, folder, path) != 0) std::abort();
+  }
   const int fd = static_cast<int>(::syscall(SYS_openat, folder, path, flags, mode));
-  const long signal_number = number_in("SEGDUR_SIGNAL_AFTER_CREATE");
-  if (fd >= 0 && signal_number > 0 && (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL)) {
-    std::raise(static_cast<int>(signal_number));
+  const long created_signal = number_in("SEGDUR_SIGNAL_AFTER_CREATE");
+  if (fd >= 0 && created_signal > 0 && (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL)) {
+    std::raise(static_cast<int>(created_signal));
+  }
+  const long truncated_signal = number_in("SEGDUR_SIGNAL_AFTER_TRUNCATE");
+  if (fd >= 0 && truncated_signal > 0 && (flags & (O_CREAT | O_TRUNC)) == O_TRUNC) {
+    std::raise(static_cast<int>(truncated_signal));
   }
   return fd;
+}
+
+extern "C" int unlinkat(int folder, const char* path, int flags) {
+  static bool raised = false;
+  const long signal_number = number_in("SEGDUR_SIGNAL_BEFORE_UNLINK");
+  if (signal_number > 0 && !raised) {
+    raised = true;
+    std::raise(static_cast<int>(signal_number));
+  }
+  return static_cast<int>(::syscall(SYS_unlinkat, folder, path, flags));
 }
 
 extern "C" int fsync(int fd) {
@@ -76,5 +106,16 @@ extern "C" int fsync(int fd) {
     errno = EIO;
     return -1;
   }
+  flushed = fd;
   return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int close(int fd) {
+  const int closed = static_cast<int>(::syscall(SYS_close, fd));
+  if (fd == flushed && std::getenv("SEGDUR_FAIL_CLOSE_AFTER_FSYNC") != nullptr) {
+    flushed = -1;
+    errno = EIO;
+    return -1;
+  }
+  return closed;
 }
