@@ -4,13 +4,18 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ios>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 
 namespace segdur {
 namespace {
 
 enum class Kind { kFloat, kInt, kChar };
+// The stream itself, the scanner of a text, the scanner of a stream read a byte at a time.
+enum class Reader { kStream, kText, kByteChunks };
 
 struct Row {
   std::string text;
@@ -30,9 +35,11 @@ std::string read_one(std::istream& stream, FieldScanner& scanner, bool from_stre
 }
 
 // The first field, then a label where the next field starts, by one reader.
-std::string fields(const Row& row, bool from_stream) {
+std::string fields(const Row& row, Reader reader) {
   std::istringstream stream(row.text);
-  FieldScanner scanner(row.text);
+  std::istringstream source(row.text);
+  FieldScanner scanner = reader == Reader::kText ? FieldScanner(row.text) : FieldScanner(source, 1);
+  const bool from_stream = reader == Reader::kStream;
   std::string first = row.kind == Kind::kFloat ? read_one<float>(stream, scanner, from_stream)
                       : row.kind == Kind::kInt ? read_one<int>(stream, scanner, from_stream)
                                                : read_one<char>(stream, scanner, from_stream);
@@ -60,9 +67,53 @@ TEST(FieldScanner, ReadsEachEdgeTokenAsTheStreamDoes) {
       {"\xA0" "1;", Kind::kFloat, false},     {"\x85\xFF", Kind::kChar, true},
   };
   for (const Row& row : rows) {
-    const std::string by_stream = fields(row, true);
+    const std::string by_stream = fields(row, Reader::kStream);
     EXPECT_EQ(by_stream.rfind(row.reads ? "read" : "failed", 0), 0u) << row.text;
-    EXPECT_EQ(fields(row, false), by_stream) << row.text;
+    EXPECT_EQ(fields(row, Reader::kText), by_stream) << row.text;
+    EXPECT_EQ(fields(row, Reader::kByteChunks), by_stream) << row.text;
+  }
+}
+
+// Hands out `body`, then "y\n" again and again up to an I/O error at byte
+// `error_at`, a byte at a time.
+class Tail : public std::streambuf {
+ public:
+  Tail(std::string body, std::size_t error_at) : body_(std::move(body)), error_at_(error_at) {}
+  std::size_t handed() const { return handed_; }
+
+ private:
+  int_type underflow() override {
+    if (handed_ == error_at_) throw std::ios_base::failure("read error");
+    byte_ = handed_ < body_.size() ? body_[handed_] : "y\n"[handed_ % 2];
+    ++handed_;
+    setg(&byte_, &byte_, &byte_ + 1);
+    return traits_type::to_int_type(byte_);
+  }
+  std::string body_;
+  std::size_t error_at_;
+  std::size_t handed_ = 0;
+  char byte_ = 0;
+};
+
+TEST(FieldScanner, ReadsAStreamNoFurtherThanTheChunkWhereItsTextEndsAndAnErrorMarksIt) {
+  constexpr std::size_t kChunk = 8;
+  const std::string body = "0.500 121 a\n1.250 121 Z\n";  // three chunks
+  const struct {
+    std::size_t error_at;
+    bool bad;
+  } rows[] = {{body.size() + 2 * kChunk, false}, {body.size(), true}};
+  for (const auto& row : rows) {
+    Tail tail(body, row.error_at);
+    std::istream stream(&tail);
+    FieldScanner scanner(stream, kChunk);
+    float end_time = 0.0f;
+    int colour = 0;
+    char label = 0;
+    int triples = 0;
+    while (scanner.read(end_time) && scanner.read(colour) && scanner.read(label)) ++triples;
+    EXPECT_EQ(triples, 2) << row.error_at;
+    EXPECT_LE(tail.handed(), body.size() + kChunk) << row.error_at;
+    EXPECT_EQ(stream.bad(), row.bad) << row.error_at;
   }
 }
 
