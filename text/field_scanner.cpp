@@ -59,23 +59,33 @@ std::size_t int_token_length(const char* first, const char* end, std::int64_t& m
   return static_cast<std::size_t>(p - first);
 }
 
+// strtof's value of the float token [first, last) in `converted`; false
+// unless strtof takes the whole token.
+bool convert_by_strtof(const char* first, const char* last, float& converted) {
+  const std::string token(first, last);
+  char* stop = nullptr;
+  converted = std::strtof(token.c_str(), &stop);
+  return stop != token.c_str() && *stop == '\0';
+}
+
 // The value of the float token [first, last) as the stream decides it:
 // strtof must take the whole token, and an infinite result (an overflow) is
-// a failure. from_chars gives strtof's value for every token it takes whole;
-// what it does not (a leading '+', an exponent without digits, a value out
-// of its range, where strtof still gives a denormal or a zero) goes to
-// strtof itself.
+// a failure. Where the standard library has a float from_chars (and
+// SEGDUR_FLOAT_BY_STRTOF does not ask for strtof alone), from_chars converts
+// first: it gives strtof's value for every token it takes whole; what it
+// does not (a leading '+', an exponent without digits, a value out of its
+// range, where strtof still gives a denormal or a zero) goes to strtof.
 bool convert_float(const char* first, const char* last, float& value) {
-  const char* const unsigned_first = first != last && *first == '+' ? first + 1 : first;
   float converted = 0.0f;
+#if defined(__cpp_lib_to_chars) && !defined(SEGDUR_FLOAT_BY_STRTOF)
+  const char* const unsigned_first = first != last && *first == '+' ? first + 1 : first;
   const std::from_chars_result parsed = std::from_chars(unsigned_first, last, converted);
-  if (parsed.ec != std::errc() || parsed.ptr != last) {
-    const std::string token(first, last);
-    char* stop = nullptr;
-    converted = std::strtof(token.c_str(), &stop);
-    if (stop == token.c_str() || *stop != '\0') return false;
-  }
-  if (std::isinf(converted)) return false;
+  const bool whole = (parsed.ec == std::errc() && parsed.ptr == last) ||
+                     convert_by_strtof(first, last, converted);
+#else
+  const bool whole = convert_by_strtof(first, last, converted);
+#endif
+  if (!whole || std::isinf(converted)) return false;
   value = converted;
   return true;
 }
