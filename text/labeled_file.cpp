@@ -9,7 +9,10 @@
 
 namespace segdur {
 
-LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {}
+LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {
+  // Named once so that no compiler takes the member for a forgotten one.
+  static_cast<void>(this->sample_rate);
+}
 
 void LabeledFile::open(const char* path) {
   open_input_or_die(file, path);

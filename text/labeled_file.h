@@ -39,7 +39,7 @@ class LabeledFile {
   void find_start();
   void trim();
 
-  [[maybe_unused]] float sample_rate;  // kept for the object's lifetime; nothing reads it
+  float sample_rate;  // kept for the object's lifetime; nothing reads it
   std::ifstream file;
   std::string labels;
   std::vector<float> durations;
