@@ -28,13 +28,14 @@ class FieldScanner {
   explicit FieldScanner(std::string_view text)
       : begin_(text.data()), next_(begin_), end_(begin_ + text.size()) {}
   // Scans what `stream` holds from its position on, read with `read()` in
-  // chunks of `chunk` bytes (0 counts as 1) when a field needs bytes beyond
-  // those held: no more than the field being read and one chunk are held,
-  // and nothing is read past the chunk where the read that fails ends (a
-  // field as long as the held bytes doubles the next read instead). The text
-  // ends where a read stops short: at the stream's end, or at an I/O error,
-  // which leaves the stream's badbit set for its owner to report. The
-  // stream must outlive the scanner and be read by nothing else meanwhile.
+  // chunks of `chunk` bytes (0 counts as 1) as fields need bytes beyond
+  // those held. Such a read keeps only the field being read and asks for one
+  // chunk, or for as many bytes as that field has when it is longer (a long
+  // token costs reads that double, not a rescan a chunk). Nothing past the
+  // chunk in which a read fails is read. The text ends where a read stops
+  // short: at the stream's end, or at an I/O error, which leaves the
+  // stream's badbit set for its owner to report. The stream must outlive
+  // the scanner and be read by nothing else meanwhile.
   explicit FieldScanner(std::istream& stream, std::size_t chunk = kDefaultChunk)
       : stream_(&stream), chunk_(chunk == 0 ? 1 : chunk) {}
 
