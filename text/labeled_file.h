@@ -22,10 +22,9 @@ class LabeledFile {
   // Reads and trims the file at `path`. The body after the '#' is read a
   // chunk at a time, and no chunk after the one where it ends: a file or a
   // pipe that goes on after its body costs the body and a chunk, and an I/O
-  // error past that chunk is never met. Decreasing
-  // end times, a file that cannot be opened or read, a file without '#' or
-  // without any label other than 'Z' print a message and end the run
-  // (status 1).
+  // error past that chunk is never met. Decreasing end times, a file that
+  // cannot be opened or read, a file without '#' or without any label other
+  // than 'Z' print a message and end the run (status 1).
   void read(const char* path);
   // A copy of the label string.
   std::string get_labels() const;
