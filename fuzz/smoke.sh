@@ -37,7 +37,7 @@ for target in "$build"/fuzz/fuzz_*; do
   mkdir -p "$work/new"
   echo "fuzz smoke: $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-      -artifact_prefix="$work/" "$work/new" "fuzz/corpus/$name" >"$work/log" 2>&1; then
+      -artifact_prefix="$work/" "$work/new" "fuzz/corpus/${name%_by_strtof}" >"$work/log" 2>&1; then
     tail -n 40 "$work/log"
     for found in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
       [ -e "$found" ] || continue

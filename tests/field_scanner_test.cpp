@@ -11,6 +11,8 @@ namespace segdur {
 namespace {
 
 enum class Kind { kFloat, kInt, kChar };
+// The stream itself, the scanner of a text, the scanner of a stream read a byte at a time.
+enum class Reader { kStream, kText, kByteChunks };
 
 struct Row {
   std::string text;
@@ -30,9 +32,11 @@ std::string read_one(std::istream& stream, FieldScanner& scanner, bool from_stre
 }
 
 // The first field, then a label where the next field starts, by one reader.
-std::string fields(const Row& row, bool from_stream) {
+std::string fields(const Row& row, Reader reader) {
   std::istringstream stream(row.text);
-  FieldScanner scanner(row.text);
+  std::istringstream source(row.text);
+  FieldScanner scanner = reader == Reader::kText ? FieldScanner(row.text) : FieldScanner(source, 1);
+  const bool from_stream = reader == Reader::kStream;
   std::string first = row.kind == Kind::kFloat ? read_one<float>(stream, scanner, from_stream)
                       : row.kind == Kind::kInt ? read_one<int>(stream, scanner, from_stream)
                                                : read_one<char>(stream, scanner, from_stream);
@@ -60,10 +64,25 @@ TEST(FieldScanner, ReadsEachEdgeTokenAsTheStreamDoes) {
       {"\xA0" "1;", Kind::kFloat, false},     {"\x85\xFF", Kind::kChar, true},
   };
   for (const Row& row : rows) {
-    const std::string by_stream = fields(row, true);
+    const std::string by_stream = fields(row, Reader::kStream);
     EXPECT_EQ(by_stream.rfind(row.reads ? "read" : "failed", 0), 0u) << row.text;
-    EXPECT_EQ(fields(row, false), by_stream) << row.text;
+    EXPECT_EQ(fields(row, Reader::kText), by_stream) << row.text;
+    EXPECT_EQ(fields(row, Reader::kByteChunks), by_stream) << row.text;
   }
+}
+
+TEST(FieldScanner, ReadsAStreamNoFurtherThanTheChunkWhereItsFieldsEnd) {
+  constexpr std::size_t kChunk = 8;
+  const std::string body = "0.5 121 a\n1.25 121 Z\n";
+  std::istringstream stream(body + std::string(4 * kChunk, 'y'));
+  FieldScanner scanner(stream, kChunk);
+  float end_time = 0.0f;
+  int colour = 0;
+  char label = 0;
+  int triples = 0;
+  while (scanner.read(end_time) && scanner.read(colour) && scanner.read(label)) ++triples;
+  EXPECT_EQ(triples, 2);
+  EXPECT_LE(static_cast<std::size_t>(stream.tellg()), body.size() + kChunk);
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 #include "text/labeled_file.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstddef>
-#include <ios>
-#include <istream>
 
 #include "text/fatal.h"
 #include "text/field_scanner.h"
@@ -13,29 +9,10 @@
 
 namespace segdur {
 
-namespace {
-
-// The first read of a body: most labelled files fit it whole.
-constexpr std::size_t kFirstBodyChunk = 4096;
-
-// Everything left in `file`, read through the stream in chunks that double,
-// so that an I/O error sets its badbit as an extraction would.
-std::string read_rest(std::istream& file) {
-  std::string rest;
-  std::size_t chunk = kFirstBodyChunk;
-  while (file) {
-    const std::size_t held = rest.size();
-    rest.resize(held + chunk);
-    file.read(&rest[held], static_cast<std::streamsize>(chunk));
-    rest.resize(held + static_cast<std::size_t>(file.gcount()));
-    chunk = std::max(chunk, rest.size());
-  }
-  return rest;
+LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {
+  // Named once so that no compiler takes the member for a forgotten one.
+  static_cast<void>(this->sample_rate);
 }
-
-}  // namespace
-
-LabeledFile::LabeledFile(float sample_rate) : sample_rate(sample_rate) {}
 
 void LabeledFile::open(const char* path) {
   open_input_or_die(file, path);
@@ -59,10 +36,9 @@ void LabeledFile::read(const char* path) {
     fatal(std::string("\n No '#' ends the header of labeled file ") + path + "\n");
   }
 
-  // The body's fields are read from its bytes as the stream would read them
-  // with >>, without the stream's cost per field.
-  const std::string body = read_rest(file);
-  FieldScanner fields(body);
+  // The body's fields are read as the stream would read them with >>,
+  // without the stream's cost per field, in chunks up to where it ends.
+  FieldScanner fields(file);
   float previous = 0.0f;
   float end_time = 0.0f;
   int colour = 0;

@@ -19,10 +19,12 @@ class LabeledFile {
   explicit LabeledFile(float sample_rate);
   ~LabeledFile() = default;
 
-  // Reads and trims the file at `path`; the body after the '#' is held in
-  // memory whole while it is read. Decreasing end times, a file that cannot
-  // be opened or read, a file without '#' or without any label other than
-  // 'Z' print a message and end the run (status 1).
+  // Reads and trims the file at `path`. The body after the '#' is read a
+  // chunk at a time, and no chunk after the one where it ends: a file or a
+  // pipe that goes on after its body costs the body and a chunk, and an I/O
+  // error past that chunk is never met. Decreasing end times, a file that
+  // cannot be opened or read, a file without '#' or without any label other
+  // than 'Z' print a message and end the run (status 1).
   void read(const char* path);
   // A copy of the label string.
   std::string get_labels() const;
@@ -36,7 +38,7 @@ class LabeledFile {
   void find_start();
   void trim();
 
-  [[maybe_unused]] float sample_rate;  // kept for the object's lifetime; nothing reads it
+  float sample_rate;  // kept for the object's lifetime; nothing reads it
   std::ifstream file;
   std::string labels;
   std::vector<float> durations;
