@@ -35,4 +35,4 @@ fi
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
+(cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
