@@ -44,6 +44,11 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
     const char* name;  // in the folder found; "" when there is none
     int error = 0;
   };
+  // A link of /proc, such as /dev/stdout leads to: the kernel's to follow.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string written_end = std::to_string(ends[1]);
+  const std::string proc_link = "/proc/self/fd/" + written_end;
   const std::string last_chain = "chain" + std::to_string(kMaxSymlinks - 1);
   const std::string too_long_chain = "chain" + std::to_string(kMaxSymlinks);
   const Case cases[] = {
@@ -58,6 +63,7 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
       {"/dev/null", DestinationKind::kOther, "null"},
       {"sub", DestinationKind::kOther, "sub"},
       {"sub/file/x", DestinationKind::kOther, ""},
+      {proc_link.c_str(), DestinationKind::kOther, written_end.c_str()},
       {too_long_chain.c_str(), DestinationKind::kNothing, "", ELOOP},
       {"nodir/new", DestinationKind::kNothing, "", ENOENT},
       {"", DestinationKind::kNothing, "", ENOENT},
@@ -70,6 +76,14 @@ TEST(LinkWalk, FindsTheEndOfEachPathOrFails) {
     EXPECT_EQ(found.name, c.name);
     EXPECT_EQ(found.folder.exists(), c.name[0] != '\0');
   }
+  Descriptor written(open_destination(find_destination(proc_link.c_str()), O_WRONLY));
+  close(ends[1]);  // the pipe then ends with `written`
+  char byte = 0;
+  EXPECT_EQ(write(written.get(), "x", 1), 1);
+  written.reset();
+  EXPECT_EQ(read(ends[0], &byte, 1), 1);
+  EXPECT_EQ(byte, 'x');
+  close(ends[0]);
   // The same entry however the path is spelt, found or not.
   EXPECT_TRUE(find_destination("new").is_same_file(find_destination("sub/../new")));
   EXPECT_TRUE(find_destination("link").is_same_file(find_destination((dir.path() + "/sub/file").c_str())));

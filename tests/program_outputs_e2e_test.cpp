@@ -159,6 +159,7 @@ TEST(ProgramInputs, TheSecondArgumentKeepsTheReportsRulesBeforeAnythingIsCreated
     std::function<bool(const TempDir&)> prepare;  // false: the case cannot be made here
     std::string output;
     std::string err;  // "": a complete run, which empties the victim
+    std::function<void()> before_start = {};  // in the child that starts the program
   };
   const std::string report = " to write: it is the report of the run\n";
   const Case cases[] = {
@@ -181,13 +182,18 @@ TEST(ProgramInputs, TheSecondArgumentKeepsTheReportsRulesBeforeAnythingIsCreated
          return lchown(dir.file(kReport).c_str(), 1001, 1001) == 0;
        },
        "out.txt", std::string("Could not open file ") + kReport + " to write\n"},
+      {"no /proc", [](const TempDir&) { return geteuid() == 0; }, "out.txt", "Could not open file out.txt to write\n",
+       [] {
+         if (!testing_support::hide_proc()) _exit(testing_support::kUnsupported);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     copy_small_corpus(dir);
     if (!c.prepare(dir)) continue;
-    const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", c.output});
+    const ChildResult r = run_program(SEGDUR2_PATH, dir, {"labels.txt", c.output}, false, c.before_start);
+    if (r.exit_status == testing_support::kUnsupported) continue;
     EXPECT_EQ(r.exit_status, c.err.empty() ? 0 : 1);
     EXPECT_EQ(r.err, c.err);
     // Refused before a labelled file is read or anything is created.

@@ -40,6 +40,7 @@
 #include "stats/letter_table.h"
 #include "test_support.h"
 #include "text/fatal.h"
+#include "text/kept_permissions.h"
 #include "text/letter.h"
 #include "text/open_file.h"
 #include "text/replaced_file.h"
@@ -565,6 +566,14 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
        "volume", 0644, "", true, 0, 0, "", "r"},
       {"bind-mounted read-only", 022, bind_mounted("previous\n", true), "r", "volume", 0644,
        "Could not write file r: the complete report is in r.XXXXXX\n", true, 0, 0, "", "r"},
+      {"bind-mounted 0200 of the runner", 022,
+       then(then(bind_mounted("previous\n", false), [] {
+              if (chown("r", 1002, 100) != 0 || chmod("r", 0200) != 0) _exit(125);
+            }),
+            become(1002, 100)),
+       "r", "volume", 0200, "", true, 1002, 100, "", "r"},
+      {"previous 0460 of another user, both in the group", 022,
+       then(previous("r", 0460, 1001, 3000), become(1002, 100, {3000})), "r", "r", 0440, "", true, 1002, 3000},
       {"long chain", 022, make_long_chain, "link", kLongFolder + "/target", 0644},
       {"long chain, size limit", 022, then(make_long_chain, [] { testing_support::limit_file_size(kSizeLimit); }), "link",
        kLongFolder + "/target", 0644, "Could not write file link\n"},
@@ -642,6 +651,16 @@ TEST(ReplacedFile, KeepsAPreviousFilesPermissionsNeverWiderAndGivesANewOneWhatAC
           << "a temporary was left: " << entry.path();
     }
   }
+}
+
+TEST(KeptPermissions, ReadsARegularFileAlone) {
+  TempDir dir;
+  dir.write("file", "");
+  fs::create_symlink("file", dir.file("link"));
+  KeptPermissions permissions;
+  EXPECT_TRUE(permissions.read(AT_FDCWD, dir.file("file").c_str()));
+  EXPECT_FALSE(permissions.read(AT_FDCWD, dir.file("link").c_str()));
+  EXPECT_FALSE(permissions.read(AT_FDCWD, dir.path().c_str()));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <utility>
 
 namespace segdur {
@@ -67,6 +68,22 @@ class Folder {
  private:
   Descriptor opened_;
   bool working_ = false;
+};
+
+// Where a process reaches its open descriptors by name.
+constexpr char kProcDescriptors[] = "/proc/self/fd";
+
+// The name of an open descriptor in /proc ("/proc/self/fd/N"), for the calls
+// that take a name alone; it leads to the open file itself.
+class DescriptorName {
+ public:
+  explicit DescriptorName(int descriptor) {
+    std::snprintf(name_, sizeof name_, "%s/%d", kProcDescriptors, descriptor);
+  }
+  const char* get() const { return name_; }
+
+ private:
+  char name_[sizeof kProcDescriptors + 12];
 };
 
 }  // namespace segdur

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <utility>
 
 #include "text/descriptor.h"
 
@@ -30,9 +30,7 @@ constexpr int kAclReadAttempts = 3;
 // (size 0: its size), read through /proc, as the *xattr calls on such a
 // descriptor refuse it.
 ssize_t get_acl(int descriptor, char* buffer, std::size_t size) {
-  char proc_path[64];
-  std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", descriptor);
-  return ::getxattr(proc_path, kAccessAcl, buffer, size);
+  return ::getxattr(DescriptorName(descriptor).get(), kAccessAcl, buffer, size);
 }
 
 // True when `error` of an ACL read says there is none.
@@ -88,6 +86,12 @@ bool KeptPermissions::read(int folder, const char* name) {
   // lease on the file is broken and no read permission is needed.
   const Descriptor file(::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
   if (!file.is_open() || ::fstat(file.get(), &info_) != 0) return false;
+  // A symlink (or anything else) that took the file's place since it was
+  // found is not looked at as the file.
+  if (!S_ISREG(info_.st_mode)) {
+    errno = S_ISLNK(info_.st_mode) ? ELOOP : EINVAL;
+    return false;
+  }
   acl_.clear();
   acl_known_ = false;
   for (int attempt = 0; attempt < kAclReadAttempts && !acl_known_; ++attempt) {
@@ -117,8 +121,8 @@ void KeptPermissions::give_to(int descriptor) const {
   const bool group_kept = ::fchown(descriptor, static_cast<uid_t>(-1), info_.st_gid) == 0;
   mode_t permissions = info_.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
   std::string acl = acl_;
-  // The old group's members, and the old owner, who may now count among
-  // the others, gain nothing by it.
+  // The old group's members, who now count among the others, gain nothing
+  // by it.
   unsigned others_limit = kAllRights;
   if (!group_kept) {
     others_limit &= owning_group_rights(info_, acl);
@@ -128,19 +132,27 @@ void KeptPermissions::give_to(int descriptor) const {
   // An ACL inherited from the folder goes; the previous one, if any, comes.
   (void)::fremovexattr(descriptor, kAccessAcl);
   if (!acl_known_) permissions &= S_IRWXU;
-  // Gives the permissions with the others' rights (bits and ACL entry)
-  // within `limit`.
-  const auto give = [&](unsigned limit) {
-    std::string limited = acl;
-    limit_acl_entry(limited, kAclOther, limit);
-    set_permissions(descriptor, permissions & ~static_cast<mode_t>(S_IRWXO & ~limit), limited);
+  // The permission bits and the ACL with the others' rights (bits and ACL
+  // entry) within `others_limit`, and the group class's (the group bits,
+  // and the owning group's and the mask's entries, which bound every named
+  // one) within `group_limit`.
+  const auto limited = [&](unsigned others_limit, unsigned group_limit) {
+    std::pair<mode_t, std::string> given(permissions, acl);
+    given.first &= ~((S_IRWXO & ~others_limit) | (S_IRWXG & ~(group_limit << 3)));
+    limit_acl_entry(given.second, kAclOther, others_limit);
+    limit_acl_entry(given.second, kAclOwningGroup, group_limit);
+    limit_acl_entry(given.second, kAclMask, group_limit);
+    return given;
   };
-  // Until the owner is kept, as if it were not.
-  const unsigned without_owner_limit = others_limit & ((info_.st_mode >> 6) & kAllRights);
+  const auto wanted = limited(others_limit, kAllRights);
+  // Until the owner is kept, as if it were not: the old owner, who then
+  // counts among the group or the others, gains nothing either.
+  const unsigned owner_rights = (info_.st_mode >> 6) & kAllRights;
   const bool owner_changes = info_.st_uid != ::geteuid();
-  give(owner_changes ? without_owner_limit : others_limit);
+  const auto meanwhile = owner_changes ? limited(others_limit & owner_rights, owner_rights) : wanted;
+  set_permissions(descriptor, meanwhile.first, meanwhile.second);
   const bool owner_kept = ::fchown(descriptor, info_.st_uid, static_cast<gid_t>(-1)) == 0;
-  if (owner_kept && owner_changes && without_owner_limit != others_limit) give(others_limit);
+  if (owner_kept && meanwhile != wanted) set_permissions(descriptor, wanted.first, wanted.second);
   // A change of owner clears the set-ID bits, so they come last, and only
   // to whom they belonged.
   mode_t special = info_.st_mode & S_ISVTX;

@@ -23,9 +23,9 @@ class KeptPermissions {
   // group gets no permission, and the others no more than the old group
   // had), the permission bits and the access ACL or none (an ACL inherited
   // from a folder's default ACL is removed), then the owner when the
-  // process may set it (else the others get no more than the old owner
-  // had); the set-user-ID bit only when the owner is kept, the set-group-ID
-  // bit only when both are. Whatever cannot be set leaves the file narrower
+  // process may set it (else the group class and the others get no more
+  // than the old owner had); the set-user-ID bit only when the owner is
+  // kept, the set-group-ID bit only when both are. Whatever cannot be set leaves the file narrower
   // than the one replaced, never wider; no failure is reported.
   void give_to(int descriptor) const;
 

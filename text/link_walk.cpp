@@ -46,6 +46,15 @@ bool is_protected_link(int folder, const std::string& name, const struct stat& l
          link.st_uid != ::geteuid() && link.st_uid != shared.st_uid;
 }
 
+// The device of the /proc file system; none (0) without one.
+dev_t proc_device() {
+  static const dev_t device = [] {
+    struct stat proc {};
+    return ::stat("/proc/self", &proc) == 0 ? proc.st_dev : 0;
+  }();
+  return device;
+}
+
 Destination failed(int error) {
   Destination walk;
   walk.error = error != 0 ? error : EIO;
@@ -100,6 +109,11 @@ Destination find_destination(const char* path) {
       found.kind = DestinationKind::kOther;
       break;
     }
+    if (proc_device() != 0 && found.info.st_dev == proc_device()) {
+      found.kind = DestinationKind::kOther;
+      found.through_proc = true;
+      break;
+    }
     if (links == kMaxSymlinks) return failed(ELOOP);
     if (is_protected_link(folder.get(), name, found.info)) return failed(errno);
     char target[PATH_MAX];
@@ -131,8 +145,8 @@ int open_destination(const Destination& found, int flags, mode_t mode) {
     errno = ENOENT;
     return -1;
   }
-  return ::openat(found.folder.get(), found.name.c_str(), flags | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                  mode);
+  const int follow = found.through_proc ? 0 : O_NOFOLLOW;
+  return ::openat(found.folder.get(), found.name.c_str(), flags | follow | O_NOCTTY | O_CLOEXEC, mode);
 }
 
 }  // namespace segdur

@@ -68,13 +68,14 @@ void open_output_or_die(std::ofstream& stream, const char* path, std::ios::openm
 
 void open_found_output_or_die(std::ofstream& stream, const char* path, const Destination& found) {
   if (path == nullptr || stream.is_open()) fatal_open_write(path);
+  // The stream takes the file opened only through /proc: without it,
+  // nothing is created or truncated.
+  if (::access(kProcDescriptors, X_OK) != 0) fail_open(path, true);
   errno = found.error;
   const Descriptor opened(found.error != 0 ? -1 : open_destination(found, O_WRONLY | O_CREAT | O_TRUNC, kNewFileMode));
   if (!opened.is_open()) fail_open(path, true);
-  char name[64];
-  std::snprintf(name, sizeof name, "/proc/self/fd/%d", opened.get());
   errno = 0;
-  stream.open(name, std::ios::out | std::ios::trunc);
+  stream.open(DescriptorName(opened.get()).get(), std::ios::out | std::ios::trunc);
   if (!stream.is_open()) fail_open(path, true);
 }
 

@@ -38,9 +38,10 @@ void open_output_or_die(std::ofstream& stream, const char* path,
 // and without following a symlink there: one that took its place since the
 // walk is refused like a failed open. The stream then writes to that file
 // through its descriptor's name in /proc. A walk that failed (`found.error`),
-// a stream that is already open or a failed open print "Could not open file
-// <path> to write\n" on standard error and end the run (status 1); an open
-// that failed for want of memory prints "Out of memory\n" instead.
+// a stream that is already open, /proc not mounted (then before anything is
+// created) or a failed open print "Could not open file <path> to write\n" on
+// standard error and end the run (status 1); an open that failed for want
+// of memory prints "Out of memory\n" instead.
 void open_found_output_or_die(std::ofstream& stream, const char* path, const Destination& found);
 
 // Closes `stream`, opened on `path` by open_output_or_die, after its last

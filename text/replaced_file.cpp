@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <streambuf>
@@ -136,7 +135,7 @@ void ReplacedFile::create_temporary(bool existed) {
   std::memcpy(temporary_, name_.data(), kept);
   for (int attempt = 0; attempt < kCreateAttempts && !file_.is_open(); ++attempt) {
     random_suffix(temporary_ + kept);
-    file_.reset(create_pending_temporary(folder_.get(), temporary_, O_WRONLY | O_CLOEXEC,
+    file_.reset(create_pending_temporary(folder_.get(), temporary_, O_RDWR | O_CLOEXEC,
                                          existed ? kPrivateMode : kNewFileMode));
     if (!file_.is_open() && errno != EEXIST) break;
   }
@@ -150,6 +149,9 @@ void ReplacedFile::commit_or_die() {
   // After the writes, which would clear a set-user-ID bit.
   if (holds_temporary_ && replaces_existing_) permissions_.give_to(file_.get());
   if (holds_temporary_ && ::fsync(file_.get()) != 0) write_failed();
+  // What a copy into a mount point reads: the temporary itself, whatever
+  // its name and permissions have become (none when no descriptor is left).
+  Descriptor source(holds_temporary_ ? ::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0) : -1);
   // Closed before the temporary takes the file's place, so that a close
   // that fails leaves the file as it was.
   buffer_->attach(-1);
@@ -159,7 +161,7 @@ void ReplacedFile::commit_or_die() {
       forget_pending_temporary();
       holds_temporary_ = false;
     } else if (errno == EBUSY) {
-      copy_into_place();
+      copy_into_place(std::move(source));
     } else {
       write_failed();
     }
@@ -167,15 +169,15 @@ void ReplacedFile::commit_or_die() {
   close_and_discard();
 }
 
-void ReplacedFile::copy_into_place() {
-  Descriptor source(::openat(folder_.get(), temporary_, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+void ReplacedFile::copy_into_place(Descriptor source) {
   // From the truncation until the copy is on disk no interruption ends the
   // run; one that came meanwhile ends it once the copy is complete and the
-  // temporary gone.
+  // temporary gone. Nothing is truncated without a source.
   const InterruptionsBlocked blocked;
-  Descriptor target(::openat(folder_.get(), name_.c_str(),
-                             O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-  bool copied = source.is_open() && target.is_open();
+  Descriptor target(source.is_open() ? ::openat(folder_.get(), name_.c_str(),
+                                                O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC)
+                                     : -1);
+  bool copied = target.is_open();
   char bytes[kReplacedFileBuffer];
   for (off_t offset = 0; copied;) {
     const ssize_t got = ::pread(source.get(), bytes, sizeof bytes, offset);
@@ -198,10 +200,8 @@ std::string ReplacedFile::temporary_path() const {
   if (folder_.get() == AT_FDCWD) return temporary_;
   if (!through_links_) return path_.substr(0, path_.rfind('/') + 1) + temporary_;
   // Reached through links: named by its folder's absolute name.
-  char link[64];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", folder_.get());
   char folder[PATH_MAX];
-  const ssize_t length = ::readlink(link, folder, sizeof folder);
+  const ssize_t length = ::readlink(DescriptorName(folder_.get()).get(), folder, sizeof folder);
   if (length <= 0 || static_cast<std::size_t>(length) >= sizeof folder) return temporary_;
   const std::string named(folder, static_cast<std::size_t>(length));
   return named + (named == "/" ? "" : "/") + temporary_;

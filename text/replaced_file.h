@@ -76,9 +76,10 @@ class ReplacedFile {
   // Creates the temporary beside the file replaced; `existed`: readable by
   // the process alone.
   void create_temporary(bool existed);
-  // Copies the whole temporary into the file replaced, in place, and
-  // removes it; when the copy fails, keeps it and ends the run.
-  void copy_into_place();
+  // Copies the whole temporary, read through `source`, into the file
+  // replaced, in place, and removes it; when the copy fails (or `source`
+  // holds nothing), keeps it and ends the run.
+  void copy_into_place(Descriptor source);
   // The temporary's path as a user finds it: beside `path` as given, or by
   // its folder's absolute name when links led there.
   std::string temporary_path() const;
