@@ -3,7 +3,6 @@
 // list at random into 90 % training and 10 % test files, train a duration
 // table, estimate the test files and write the table's report.
 
-#include <cerrno>
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
@@ -108,17 +107,10 @@ inline void refuse_outputs_among_inputs(const char* output, const char* label_li
 // a hard link ("... it is the report of the run"). Returns the walk of
 // `output`, which its open then goes by.
 inline Destination refuse_output_as_report(const char* output) {
-  Destination destination = find_destination(output);
-  if (destination.error != 0) {
-    errno = destination.error;
-    fail_open(output, true);
+  Destination destination = find_destination_or_die(output);
+  if (destination.is_same_file(find_destination_or_die(kPerformanceReportPath))) {
+    fatal_output_is_report(output);
   }
-  const Destination report = find_destination(kPerformanceReportPath);
-  if (report.error != 0) {
-    errno = report.error;
-    fail_open(kPerformanceReportPath, true);
-  }
-  if (destination.is_same_file(report)) fatal_output_is_report(output);
   return destination;
 }
 

@@ -66,13 +66,21 @@ void open_output_or_die(std::ofstream& stream, const char* path, std::ios::openm
   if (!stream.is_open()) fail_open(path, true);
 }
 
+Destination find_destination_or_die(const char* path) {
+  Destination found = find_destination(path);
+  if (found.error != 0) {
+    errno = found.error;
+    fail_open(path, true);
+  }
+  return found;
+}
+
 void open_found_output_or_die(std::ofstream& stream, const char* path, const Destination& found) {
   if (path == nullptr || stream.is_open()) fatal_open_write(path);
   // The stream takes the file opened only through /proc: without it,
   // nothing is created or truncated.
   if (::access(kProcDescriptors, X_OK) != 0) fail_open(path, true);
-  errno = found.error;
-  const Descriptor opened(found.error != 0 ? -1 : open_destination(found, O_WRONLY | O_CREAT | O_TRUNC, kNewFileMode));
+  const Descriptor opened(open_destination(found, O_WRONLY | O_CREAT | O_TRUNC, kNewFileMode));
   if (!opened.is_open()) fail_open(path, true);
   errno = 0;
   stream.open(DescriptorName(opened.get()).get(), std::ios::out | std::ios::trunc);

@@ -33,15 +33,19 @@ void check_read_or_die(const std::istream& stream, const char* path);
 void open_output_or_die(std::ofstream& stream, const char* path,
                         std::ios::openmode mode = std::ios::out | std::ios::trunc);
 
+// The walk of `path` (see find_destination); a walk that fails ends the run
+// as a failed open of `path` for writing does (see fail_open).
+Destination find_destination_or_die(const char* path);
+
 // Opens `stream` for writing (created or truncated) on the entry that the
-// walk `found` of `path` reached (see find_destination), through its folder
-// and without following a symlink there: one that took its place since the
-// walk is refused like a failed open. The stream then writes to that file
-// through its descriptor's name in /proc. A walk that failed (`found.error`),
-// a stream that is already open, /proc not mounted (then before anything is
-// created) or a failed open print "Could not open file <path> to write\n" on
-// standard error and end the run (status 1); an open that failed for want
-// of memory prints "Out of memory\n" instead.
+// walk `found` of `path` reached (see find_destination_or_die), through its
+// folder and without following a symlink there: one that took its place
+// since the walk is refused like a failed open. The stream then writes to
+// that file through its descriptor's name in /proc. A stream that is already
+// open, /proc not mounted (then before anything is created) or a failed open
+// print "Could not open file <path> to write\n" on standard error and end
+// the run (status 1); an open that failed for want of memory prints "Out of
+// memory\n" instead.
 void open_found_output_or_die(std::ofstream& stream, const char* path, const Destination& found);
 
 // Closes `stream`, opened on `path` by open_output_or_die, after its last

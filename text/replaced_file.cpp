@@ -109,11 +109,7 @@ class ReplacedFile::Buffer : public std::streambuf {
 
 ReplacedFile::ReplacedFile(const char* path)
     : buffer_(std::make_unique<Buffer>()), stream_(buffer_.get()), path_(path != nullptr ? path : "") {
-  Destination found = find_destination(path);
-  if (found.error != 0) {
-    errno = found.error;
-    fail_open(path, true);
-  }
+  Destination found = find_destination_or_die(path);
   if (found.kind == DestinationKind::kNothing || found.kind == DestinationKind::kRegularFile) {
     folder_ = std::move(found.folder);
     name_ = std::move(found.name);
@@ -146,25 +142,29 @@ void ReplacedFile::create_temporary(bool existed) {
 void ReplacedFile::commit_or_die() {
   stream_.flush();
   if (stream_.fail()) write_failed();
+  buffer_->attach(-1);
+  if (!holds_temporary_) {
+    // Written in place.
+    if (!file_.close()) write_failed();
+    close_and_discard();
+    return;
+  }
   // After the writes, which would clear a set-user-ID bit.
-  if (holds_temporary_ && replaces_existing_) permissions_.give_to(file_.get());
-  if (holds_temporary_ && ::fsync(file_.get()) != 0) write_failed();
+  if (replaces_existing_) permissions_.give_to(file_.get());
+  if (::fsync(file_.get()) != 0) write_failed();
   // What a copy into a mount point reads: the temporary itself, whatever
   // its name and permissions have become (none when no descriptor is left).
-  Descriptor source(holds_temporary_ ? ::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0) : -1);
+  Descriptor source(::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0));
   // Closed before the temporary takes the file's place, so that a close
   // that fails leaves the file as it was.
-  buffer_->attach(-1);
   if (!file_.close()) write_failed();
-  if (holds_temporary_) {
-    if (::renameat(folder_.get(), temporary_, folder_.get(), name_.c_str()) == 0) {
-      forget_pending_temporary();
-      holds_temporary_ = false;
-    } else if (errno == EBUSY) {
-      copy_into_place(std::move(source));
-    } else {
-      write_failed();
-    }
+  if (::renameat(folder_.get(), temporary_, folder_.get(), name_.c_str()) == 0) {
+    forget_pending_temporary();
+    holds_temporary_ = false;
+  } else if (errno == EBUSY) {
+    copy_into_place(std::move(source));
+  } else {
+    write_failed();
   }
   close_and_discard();
 }
